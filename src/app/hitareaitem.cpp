@@ -1,0 +1,117 @@
+#include "hitareaitem.h"
+
+#include <QFont>
+#include <QGraphicsSceneMouseEvent>
+#include <QPainter>
+#include <QVariantAnimation>
+
+namespace {
+constexpr int FadeMs = 100;
+const QColor HoverColour(0x80, 0x80, 0x80, 0xAF);
+const QColor PressedColour(0x40, 0x60, 0x90, 0xC0);
+} // namespace
+
+HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
+    : QGraphicsObject(parent)
+    , m_size(row.rect.size())
+    , m_style(row.style)
+    , m_text(QString::fromUtf8(row.text))
+    , m_fontSize(row.fontSize)
+{
+    setObjectName(QString::fromLatin1(row.name));
+    setPos(row.rect.topLeft());
+    setAcceptHoverEvents(true);
+    setAcceptedMouseButtons(Qt::LeftButton);
+}
+
+QRectF HitAreaItem::boundingRect() const
+{
+    return QRectF(QPointF(0, 0), m_size);
+}
+
+void HitAreaItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
+{
+    const QRectF r = boundingRect();
+    painter->setRenderHint(QPainter::Antialiasing);
+
+    if (m_style == Layout::Style::SegmentedMiddle) {
+        painter->setPen(QColor(0xA0, 0xA0, 0xA0));
+        painter->setBrush(m_pressed ? QColor(0xC8, 0xD8, 0xF0) : QColor(0xFA, 0xFA, 0xFA));
+        painter->drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+        QFont font = painter->font();
+        if (m_fontSize > 0)
+            font.setPixelSize(m_fontSize);
+        painter->setFont(font);
+        painter->setPen(Qt::black);
+        painter->drawText(r, Qt::AlignCenter, m_text);
+    }
+
+    if (m_pressed) {
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(PressedColour);
+        painter->drawEllipse(r);
+    } else if (m_highlight > 0.0) {
+        QColor c = HoverColour;
+        c.setAlphaF(c.alphaF() * m_highlight);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(c);
+        painter->drawEllipse(r);
+    }
+}
+
+void HitAreaItem::fadeTo(qreal target)
+{
+    if (!m_fade) {
+        m_fade = new QVariantAnimation(this);
+        m_fade->setDuration(FadeMs);
+        connect(m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) {
+            m_highlight = v.toReal();
+            update();
+        });
+    }
+    m_fade->stop();
+    m_fade->setStartValue(m_highlight);
+    m_fade->setEndValue(target);
+    m_fade->start();
+}
+
+void HitAreaItem::setPressed(bool pressed)
+{
+    if (m_pressed == pressed)
+        return;
+    m_pressed = pressed;
+    update();
+}
+
+void HitAreaItem::hoverEnterEvent(QGraphicsSceneHoverEvent *)
+{
+    setOpacity(0.5);
+    fadeTo(1.0);
+}
+
+void HitAreaItem::hoverLeaveEvent(QGraphicsSceneHoverEvent *)
+{
+    setOpacity(1.0);
+    fadeTo(0.0);
+}
+
+void HitAreaItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    // A touch screen has no hover, so the press itself must show.
+    setPressed(true);
+    event->accept();
+}
+
+void HitAreaItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
+{
+    setPressed(boundingRect().contains(event->pos()));
+}
+
+void HitAreaItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
+{
+    const bool inside = boundingRect().contains(event->pos());
+    setPressed(false);
+    // Like a button: a finger that slides off before lifting sends nothing.
+    if (inside)
+        emit clicked();
+}

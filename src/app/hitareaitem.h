@@ -1,0 +1,45 @@
+#pragma once
+
+#include "layout.h"
+
+#include <QGraphicsObject>
+
+class QVariantAnimation;
+
+// A flat button drawn by its screen: the transparent hit areas over the chart pictures,
+// the ison letter buttons and the tiles of the control grid. Hundreds of these exist, so
+// they are light scene items rather than widgets.
+class HitAreaItem : public QGraphicsObject
+{
+    Q_OBJECT
+
+public:
+    HitAreaItem(const Layout::Row &row, QGraphicsItem *parent);
+
+    QRectF boundingRect() const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+    bool isHighlighted() const { return m_highlight > 0.0; }
+
+signals:
+    void clicked();
+
+protected:
+    void hoverEnterEvent(QGraphicsSceneHoverEvent *event) override;
+    void hoverLeaveEvent(QGraphicsSceneHoverEvent *event) override;
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
+
+private:
+    void fadeTo(qreal target);
+    void setPressed(bool pressed);
+
+    QSizeF m_size;
+    Layout::Style m_style;
+    QString m_text;
+    int m_fontSize;
+    qreal m_highlight = 0.0;
+    bool m_pressed = false;
+    QVariantAnimation *m_fade = nullptr;
+};

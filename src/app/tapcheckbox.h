@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QCheckBox>
+
+// A check box that a finger can hit anywhere in its rectangle, not only on its mark and
+// caption.
+class TapCheckBox : public QCheckBox
+{
+    Q_OBJECT
+
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+};

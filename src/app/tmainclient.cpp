@@ -1,0 +1,725 @@
+#include "tmainclient.h"
+
+#include "apperror.h"
+#include "bitmaplistanimation.h"
+#include "hitareaitem.h"
+#include "imagecontrolitem.h"
+#include "intconv.h"
+#include "linkerror.h"
+#include "messages.h"
+#include "panelitem.h"
+#include "pictureitem.h"
+#include "pressrules.h"
+#include "tapcheckbox.h"
+#include "tcpclient.h"
+#include "wireformat.h"
+
+#include <QCloseEvent>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <map>
+
+TMainClient *MainClient = nullptr;
+
+namespace {
+
+using Layout::Handler;
+using Layout::Kind;
+using Layout::Row;
+using Layout::Style;
+
+QWidget *registerMainClient(TMainClient *window)
+{
+    MainClient = window;
+    return nullptr;
+}
+
+QString nameOf(const Row &row)
+{
+    return QString::fromLatin1(row.name);
+}
+
+} // namespace
+
+TMainClient::TMainClient()
+    : TMainClient(Options {})
+{ }
+
+TMainClient::TMainClient(const Options &options)
+    : QGraphicsView(registerMainClient(this))
+    , m_options(options)
+{
+    setWindowTitle(QStringLiteral("ZP Client V 2.12"));
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setBackgroundBrush(QColor(0xF4, 0xF4, 0xF4));
+    setScene(new QGraphicsScene(this));
+    resize(DesignWidth, DesignHeight);
+
+    m_messageBox = [this](const QString &text) {
+        QMessageBox box(QMessageBox::NoIcon, windowTitle(), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    m_errorBox = [this](const QString &text) {
+        QMessageBox box(QMessageBox::Critical, windowTitle(), text, QMessageBox::Ok, this);
+        box.exec();
+    };
+
+    buildFromLayout();
+    bindHandlers();
+    completeLoading();
+    FormCreate(this);
+    FormActivate(this);
+}
+
+TMainClient::~TMainClient()
+{
+    if (MainClient == this)
+        MainClient = nullptr;
+}
+
+void TMainClient::buildFromLayout()
+{
+    for (const Row &row : Layout::rows()) {
+        const QString name = nameOf(row);
+        QGraphicsItem *parent = nullptr;
+        if (row.parent) {
+            parent = m_items.value(QString::fromLatin1(row.parent));
+            const bool visual = row.kind != Kind::Timer && row.kind != Kind::BitmapListAnimation;
+            if (!parent && visual)
+                throw AppError(QStringLiteral("LayoutError"),
+                    QStringLiteral("%1 is placed in %2, which comes later or not at all")
+                        .arg(name, QString::fromLatin1(row.parent)));
+        }
+
+        auto addItem = [&](QGraphicsObject *item) {
+            if (!parent)
+                scene()->addItem(item);
+            m_items.insert(name, item);
+            m_components.insert(name, item);
+        };
+        auto addWidget = [&](QWidget *widget) {
+            widget->setObjectName(name);
+            widget->resize(row.rect.size().toSize());
+            auto *proxy = new QGraphicsProxyWidget(parent);
+            proxy->setObjectName(name);
+            proxy->setWidget(widget);
+            proxy->setPos(row.rect.topLeft());
+            proxy->setTransform(QTransform::fromScale(row.scale.x(), row.scale.y()));
+            proxy->setVisible(row.visible);
+            if (!parent)
+                scene()->addItem(proxy);
+            m_items.insert(name, proxy);
+            m_components.insert(name, widget);
+        };
+
+        switch (row.kind) {
+        case Kind::Panel:
+            addItem(new PanelItem(row, parent));
+            break;
+        case Kind::Image:
+            addItem(new PictureItem(row, parent));
+            break;
+        case Kind::ImageControl:
+            addItem(new ImageControlItem(row, parent));
+            break;
+        case Kind::SpeedButton:
+            addItem(new HitAreaItem(row, parent));
+            break;
+        case Kind::Button:
+            if (row.style == Style::TransparentCircle) {
+                addItem(new HitAreaItem(row, parent));
+            } else if (row.style == Style::Default) {
+                addWidget(new QPushButton(QString::fromUtf8(row.text)));
+            } else {
+                auto *button = new QToolButton;
+                button->setArrowType(row.style == Style::ArrowUp ? Qt::UpArrow
+                        : row.style == Style::ArrowRight         ? Qt::RightArrow
+                        : row.style == Style::ArrowDown          ? Qt::DownArrow
+                                                                 : Qt::LeftArrow);
+                addWidget(button);
+            }
+            break;
+        case Kind::CornerButton: {
+            auto *button = new QPushButton(QString::fromUtf8(row.text));
+            button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #909090; "
+                                                 "border-radius: 3px; background: #fafafa; }"
+                                                 "QPushButton:pressed { background: #c8d8f0; }"));
+            addWidget(button);
+            break;
+        }
+        case Kind::CheckBox:
+            addWidget(new TapCheckBox(QString::fromUtf8(row.text)));
+            break;
+        case Kind::Edit:
+            addWidget(new QLineEdit(QString::fromUtf8(row.text)));
+            break;
+        case Kind::Memo: {
+            auto *memo = new QPlainTextEdit;
+            memo->setReadOnly(true);
+            addWidget(memo);
+            break;
+        }
+        case Kind::Label:
+            addWidget(new QLabel(QString::fromUtf8(row.text)));
+            break;
+        case Kind::BitmapListAnimation: {
+            QPixmap frame(QStringLiteral(":/assets/%1.png").arg(name));
+            auto *target = dynamic_cast<ImageControlItem *>(parent);
+            auto *animation = new BitmapListAnimation(name, frame, target, this);
+            m_components.insert(name, animation);
+            break;
+        }
+        case Kind::Timer: {
+            auto *timer = new QTimer(this);
+            timer->setObjectName(name);
+            timer->setInterval(DiscoveryIntervalMs);
+            m_components.insert(name, timer);
+            break;
+        }
+        case Kind::TcpClient: {
+            auto *client = new TcpClient(this, m_options.connectTimeoutMs);
+            client->setObjectName(name);
+            m_components.insert(name, client);
+            break;
+        }
+        case Kind::UdpServer:
+            break;
+        }
+    }
+
+    auto panel = [this](const char *name) {
+        return qobject_cast<PanelItem *>(m_components.value(QString::fromLatin1(name)));
+    };
+    Panel1 = panel("Panel1");
+    Panel2 = panel("Panel2");
+    Panel3 = panel("Panel3");
+    Panel4 = panel("Panel4");
+    Panel5 = panel("Panel5");
+    Memo1 = qobject_cast<QPlainTextEdit *>(component(u"Memo1"));
+    Edit1 = qobject_cast<QLineEdit *>(component(u"Edit1"));
+    Edit2 = qobject_cast<QLineEdit *>(component(u"Edit2"));
+    Edit3 = qobject_cast<QLineEdit *>(component(u"Edit3"));
+    Label1 = qobject_cast<QLabel *>(component(u"Label1"));
+    Timer1 = qobject_cast<QTimer *>(component(u"Timer1"));
+    IdTCPClient1 = qobject_cast<TcpClient *>(component(u"IdTCPClient1"));
+    BitmapListAnimation1 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation1"));
+    BitmapListAnimation2 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation2"));
+    if (!Panel1 || !Panel2 || !Panel3 || !Panel4 || !Panel5 || !Memo1 || !Edit2 || !Edit3 || !Label1
+        || !Timer1 || !IdTCPClient1)
+        throw AppError(QStringLiteral("LayoutError"),
+            QStringLiteral("The layout lacks a screen or a link component"));
+
+    // The tab order inside each container, for the controls that take the keyboard focus.
+    std::map<std::pair<QString, int>, QGraphicsWidget *> tabChain;
+    for (const Row &row : Layout::rows()) {
+        if (row.tabOrder < 0 || !row.parent)
+            continue;
+        if (auto *widget = dynamic_cast<QGraphicsWidget *>(m_items.value(nameOf(row))))
+            tabChain[{QString::fromLatin1(row.parent), row.tabOrder}] = widget;
+    }
+    QGraphicsWidget *previous = nullptr;
+    QString previousParent;
+    for (const auto &[key, widget] : tabChain) {
+        if (previous && previousParent == key.first)
+            QGraphicsWidget::setTabOrder(previous, widget);
+        previous = widget;
+        previousParent = key.first;
+    }
+}
+
+void TMainClient::bindHandlers()
+{
+    for (const Row &row : Layout::rows()) {
+        if (row.handler == Handler::None)
+            continue;
+        QObject *control = component(nameOf(row));
+        const Handler handler = row.handler;
+        if (auto *area = qobject_cast<HitAreaItem *>(control)) {
+            connect(area, &HitAreaItem::clicked, this,
+                [this, handler, area] { invoke(handler, area); });
+        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+            // clicked, not toggled: a check box set from code must not run its handler.
+            connect(button, &QAbstractButton::clicked, this,
+                [this, handler, button] { invoke(handler, button); });
+        }
+    }
+    connect(IdTCPClient1, &TcpClient::connected, this, &TMainClient::IdTCPClient1Connected);
+    connect(IdTCPClient1, &TcpClient::disconnected, this, &TMainClient::IdTCPClient1Disconnected);
+}
+
+void TMainClient::completeLoading()
+{
+    Timer1->start();
+    // An animation switched on in the layout runs once when the window is loaded.
+    if (BitmapListAnimation1 && BitmapListAnimation2) {
+        const Row *first = Layout::find(u"BitmapListAnimation1");
+        const Row *second = Layout::find(u"BitmapListAnimation2");
+        if (first && first->visible) {
+            BitmapListAnimation1->setEnabled(false);
+            BitmapListAnimation1->setEnabled(true);
+        }
+        if (second && second->visible) {
+            BitmapListAnimation2->setEnabled(false);
+            BitmapListAnimation2->setEnabled(true);
+        }
+    }
+}
+
+QObject *TMainClient::component(QStringView name) const
+{
+    return m_components.value(name.toString());
+}
+
+QGraphicsItem *TMainClient::item(QStringView name) const
+{
+    return m_items.value(name.toString());
+}
+
+PanelItem *TMainClient::screenPanel(int index) const
+{
+    switch (index) {
+    case 1:
+        return Panel1;
+    case 2:
+        return Panel2;
+    case 3:
+        return Panel3;
+    case 4:
+        return Panel4;
+    case 5:
+        return Panel5;
+    default:
+        return nullptr;
+    }
+}
+
+QString TMainClient::errorBoxText(const QString &message)
+{
+    if (!message.isEmpty() && message.back() > u'.')
+        return message + u'.';
+    return message;
+}
+
+void TMainClient::reportError(const QString &message)
+{
+    m_errorBox(errorBoxText(message));
+}
+
+void TMainClient::showMessage(const QString &text)
+{
+    m_messageBox(text);
+}
+
+void TMainClient::invoke(Handler handler, QObject *sender)
+{
+    try {
+        switch (handler) {
+        case Handler::None:
+            break;
+        case Handler::c3Click:
+            c3Click(sender);
+            break;
+        case Handler::ft8Click:
+            ft8Click(sender);
+            break;
+        case Handler::m1Click:
+            m1Click(sender);
+            break;
+        case Handler::o1Click:
+            o1Click(sender);
+            break;
+        case Handler::o5Click:
+            o5Click(sender);
+            break;
+        case Handler::ark1Click:
+            ark1Click(sender);
+            break;
+        case Handler::enallagixronikiagogiClick:
+            enallagixronikiagogiClick(sender);
+            break;
+        case Handler::enallagiIsonClick:
+            enallagiIsonClick(sender);
+            break;
+        case Handler::enallagiMartyriesClick:
+            enallagiMartyriesClick(sender);
+            break;
+        case Handler::CornerButton1Click:
+            CornerButton1Click(sender);
+            break;
+        case Handler::enallagifthoresClick:
+            enallagifthoresClick(sender);
+            break;
+        case Handler::enallagikatavasiClick:
+            enallagikatavasiClick(sender);
+            break;
+        case Handler::enallagianavasiClick:
+            enallagianavasiClick(sender);
+            break;
+        case Handler::rythmiseisshowClick:
+            rythmiseisshowClick(sender);
+            break;
+        case Handler::martyriesshowClick:
+            martyriesshowClick(sender);
+            break;
+        case Handler::diaforashowClick:
+            diaforashowClick(sender);
+            break;
+        case Handler::Button1Click:
+            Button1Click(sender);
+            break;
+        case Handler::offClick:
+            offClick(sender);
+            break;
+        case Handler::move_clientClick:
+            move_clientClick(sender);
+            break;
+        case Handler::Button3Click:
+            Button3Click(sender);
+            break;
+        case Handler::moveLClick:
+            moveLClick(sender);
+            break;
+        case Handler::moveRClick:
+            moveRClick(sender);
+            break;
+        case Handler::ConnectDisconnectClick:
+            ConnectDisconnectClick(sender);
+            break;
+        case Handler::con_SpeedButtonClick:
+            break;
+        }
+    } catch (const std::exception &error) {
+        reportError(QString::fromStdString(error.what()));
+    }
+}
+
+// Start, scaling and closing.
+
+void TMainClient::FormCreate(QObject *) { }
+
+void TMainClient::FormActivate(QObject *)
+{
+    const int w = MainClient->width();
+    const int h = MainClient->height();
+    const float sx = float(double(w) / DesignWidth);
+    const float sy = float(double(h) / DesignHeight);
+    scene()->setSceneRect(0, 0, w, h);
+    for (int i = 1; i <= 5; ++i)
+        screenPanel(i)->setScale(sx, sy);
+    // The move pad and the settings screen stand in the middle of the window.
+    for (PanelItem *centred : {Panel4, Panel5}) {
+        const QSizeF size = centred->size();
+        centred->setPos((w - size.width() * sx) / 2, (h - size.height() * sy) / 2);
+    }
+}
+
+void TMainClient::resizeEvent(QResizeEvent *event)
+{
+    QGraphicsView::resizeEvent(event);
+    FormActivate(this);
+}
+
+void TMainClient::changeEvent(QEvent *event)
+{
+    QGraphicsView::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate(this);
+}
+
+void TMainClient::FormClose(QObject *) { }
+
+void TMainClient::closeEvent(QCloseEvent *event)
+{
+    if (m_closing) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    try {
+        FormClose(this);
+        event->accept();
+    } catch (const std::exception &error) {
+        event->ignore();
+        reportError(QString::fromStdString(error.what()));
+        m_closing = false;
+    }
+}
+
+// Navigation.
+
+void TMainClient::rythmiseisshowClick(QObject *)
+{
+    Panel1->hide();
+    Panel5->show();
+}
+
+void TMainClient::martyriesshowClick(QObject *)
+{
+    Panel1->hide();
+    Panel2->show();
+}
+
+void TMainClient::diaforashowClick(QObject *)
+{
+    Panel1->hide();
+    Panel3->show();
+}
+
+void TMainClient::Button1Click(QObject *)
+{
+    Panel1->show();
+    Panel2->hide();
+    Panel3->hide();
+    Panel5->hide();
+}
+
+void TMainClient::offClick(QObject *)
+{
+    close();
+}
+
+// The keypad.
+
+void TMainClient::togglePair(Handler handler)
+{
+    const PressRules::TogglePair *pair = PressRules::togglePair(handler);
+    for (const char *name : {pair->primary, pair->alternate}) {
+        QGraphicsItem *panel = item(QString::fromLatin1(name));
+        panel->setVisible(!panel->isVisible());
+    }
+}
+
+void TMainClient::runPressRule(Handler rule, QObject *sender)
+{
+    using Op = PressRules::Step::Op;
+    for (const PressRules::Step &step : PressRules::steps(rule)) {
+        switch (step.op) {
+        case Op::Send:
+            kataxorisi(sender);
+            break;
+        case Op::SwapMartyria:
+            enallagiMartyriesClick(sender);
+            break;
+        case Op::UncheckCheckBox:
+            if (auto *box = qobject_cast<QAbstractButton *>(component(u"CheckBox1")))
+                box->setChecked(false);
+            break;
+        case Op::Show:
+            item(QString::fromLatin1(step.panel))->setVisible(true);
+            break;
+        case Op::Hide:
+            item(QString::fromLatin1(step.panel))->setVisible(false);
+            break;
+        }
+    }
+}
+
+void TMainClient::c3Click(QObject *Sender)
+{
+    runPressRule(Handler::c3Click, Sender);
+}
+
+void TMainClient::ft8Click(QObject *Sender)
+{
+    runPressRule(Handler::ft8Click, Sender);
+}
+
+void TMainClient::m1Click(QObject *Sender)
+{
+    runPressRule(Handler::m1Click, Sender);
+}
+
+void TMainClient::o1Click(QObject *Sender)
+{
+    runPressRule(Handler::o1Click, Sender);
+}
+
+void TMainClient::o5Click(QObject *Sender)
+{
+    runPressRule(Handler::o5Click, Sender);
+}
+
+void TMainClient::ark1Click(QObject *Sender)
+{
+    runPressRule(Handler::ark1Click, Sender);
+}
+
+void TMainClient::enallagixronikiagogiClick(QObject *)
+{
+    togglePair(Handler::enallagixronikiagogiClick);
+}
+
+void TMainClient::enallagiIsonClick(QObject *)
+{
+    togglePair(Handler::enallagiIsonClick);
+}
+
+void TMainClient::enallagiMartyriesClick(QObject *)
+{
+    togglePair(Handler::enallagiMartyriesClick);
+}
+
+void TMainClient::CornerButton1Click(QObject *)
+{
+    togglePair(Handler::CornerButton1Click);
+}
+
+void TMainClient::enallagifthoresClick(QObject *)
+{
+    togglePair(Handler::enallagifthoresClick);
+}
+
+void TMainClient::enallagikatavasiClick(QObject *)
+{
+    togglePair(Handler::enallagikatavasiClick);
+}
+
+void TMainClient::enallagianavasiClick(QObject *)
+{
+    togglePair(Handler::enallagianavasiClick);
+}
+
+void TMainClient::move_clientClick(QObject *Sender)
+{
+    Panel1->hide();
+    Panel4->show();
+    kataxorisi(Sender);
+}
+
+void TMainClient::Button3Click(QObject *)
+{
+    Panel1->show();
+    Panel4->hide();
+    try {
+        writeRawLine(QStringLiteral("move_client"));
+    } catch (const LinkError &) {
+        showMessage(Messages::refusal());
+    }
+}
+
+void TMainClient::moveLClick(QObject *)
+{
+    kataxorisi(component(u"SpeedButton25"));
+}
+
+void TMainClient::moveRClick(QObject *)
+{
+    kataxorisi(component(u"SpeedButton31"));
+}
+
+// The command channel.
+
+void TMainClient::switchTimer1(bool on)
+{
+    // Switching on a timer that runs must not push its next tick back.
+    if (on && !Timer1->isActive())
+        Timer1->start();
+    else if (!on)
+        Timer1->stop();
+}
+
+void TMainClient::showConnected()
+{
+    BitmapListAnimation1->setEnabled(false);
+    BitmapListAnimation2->setEnabled(true);
+}
+
+void TMainClient::showNotConnected()
+{
+    BitmapListAnimation2->setEnabled(false);
+    BitmapListAnimation1->setEnabled(true);
+}
+
+bool TMainClient::isLinkConnected()
+{
+    return IdTCPClient1->connectedTest();
+}
+
+void TMainClient::kataxorisi(QObject *control)
+{
+    if (!isLinkConnected()) {
+        showMessage(Messages::noConnection());
+        switchTimer1(true);
+        showNotConnected();
+        return;
+    }
+    try {
+        IdTCPClient1->writeLine(control->objectName());
+        replyCheck();
+    } catch (const LinkError &) {
+        // The connection is left as it is: discovery or the button brings the link back.
+        switchTimer1(true);
+        showNotConnected();
+        showMessage(Messages::noConnection());
+    }
+}
+
+void TMainClient::replyCheck()
+{
+    Label1->setText(IdTCPClient1->readLine(m_options.replyWaitMs));
+    if (!WireFormat::isAcceptedReply(Label1->text())) {
+        showMessage(Messages::refusal());
+        disconnectLink();
+        switchTimer1(true);
+    }
+    Label1->setText(QStringLiteral("x"));
+}
+
+void TMainClient::writeRawLine(const QString &text)
+{
+    IdTCPClient1->writeLine(text);
+}
+
+void TMainClient::connectAttempt()
+{
+    try {
+        IdTCPClient1->setHost(Edit2->text());
+        const std::optional<qint32> port = strToInt(Edit3->text());
+        if (!port)
+            throw LinkError(invalidIntegerMessage(Edit3->text()));
+        IdTCPClient1->setPort(quint16(quint32(*port) & 0xFFFF));
+        IdTCPClient1->connectToServer();
+    } catch (const LinkError &) {
+        if (!isLinkConnected())
+            showMessage(Messages::notFound());
+    }
+}
+
+void TMainClient::disconnectLink()
+{
+    IdTCPClient1->disconnectFromServer();
+}
+
+void TMainClient::ConnectDisconnectClick(QObject *)
+{
+    if (isLinkConnected()) {
+        disconnectLink();
+    } else {
+        switchTimer1(false);
+        connectAttempt();
+    }
+}
+
+void TMainClient::IdTCPClient1Connected()
+{
+    Memo1->appendPlainText(Messages::clientConnected());
+    showConnected();
+}
+
+void TMainClient::IdTCPClient1Disconnected()
+{
+    Memo1->appendPlainText(Messages::clientDisconnected());
+    showNotConnected();
+    switchTimer1(true);
+}

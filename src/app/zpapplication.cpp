@@ -1,0 +1,19 @@
+#include "zpapplication.h"
+
+#include "tmainclient.h"
+
+#include <QMessageBox>
+
+bool ZpApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        const QString message = QString::fromStdString(error.what());
+        if (MainClient)
+            MainClient->reportError(message);
+        else
+            QMessageBox::critical(nullptr, applicationName(), TMainClient::errorBoxText(message));
+        return false;
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// Splits the bytes received from the server into reply lines. A line ends at LF; one CR
+// directly before the LF is dropped. Bytes of an incomplete line stay for the next call.
+class ReplyFramer
+{
+public:
+    static constexpr qsizetype MaxLineLength = 16384;
+
+    enum class Status { Line, Incomplete, TooLong };
+    struct Result
+    {
+        Status status;
+        QString text;
+    };
+
+    void append(QByteArrayView bytes);
+
+    // Takes the oldest complete line. A line longer than MaxLineLength (or as many bytes
+    // without an LF) gives TooLong, and its bytes are thrown away up to its LF, so that one
+    // oversized reply does not make every later reply fail as well.
+    Result takeLine();
+
+    bool isEmpty() const { return m_buffer.isEmpty(); }
+    qsizetype size() const { return m_buffer.size(); }
+    void clear();
+
+private:
+    QByteArray m_buffer;
+    bool m_skippingToLineEnd = false;
+};

@@ -1,0 +1,149 @@
+#include "tcpclient.h"
+
+#include "linkerror.h"
+#include "wireformat.h"
+
+#include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QTcpSocket>
+#include <future>
+#include <memory>
+#include <thread>
+
+TcpClient::TcpClient(QObject *parent, int connectTimeoutMs)
+    : QObject(parent)
+    , m_socket(new QTcpSocket(this))
+    , m_connectTimeoutMs(connectTimeoutMs)
+{ }
+
+TcpClient::~TcpClient()
+{
+    // The window closes an open connection without running the disconnect handler.
+    m_socket->abort();
+}
+
+QString TcpClient::resolveIPv4(int timeoutMs) const
+{
+    QHostAddress literal;
+    if (literal.setAddress(m_host) && literal.protocol() == QAbstractSocket::IPv4Protocol)
+        return literal.toString();
+
+    // A name lookup can hang for many seconds on a broken network; it runs on a thread of
+    // its own so that the wait stays within the connect's time limit.
+    auto promise = std::make_shared<std::promise<QHostInfo>>();
+    std::future<QHostInfo> result = promise->get_future();
+    std::thread([promise, host = m_host] {
+        promise->set_value(QHostInfo::fromName(host));
+    }).detach();
+    if (result.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready)
+        throw LinkError(QStringLiteral("Host lookup timed out: %1").arg(m_host));
+
+    const QHostInfo info = result.get();
+    for (const QHostAddress &address : info.addresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address.toString();
+    }
+    throw LinkError(QStringLiteral("Host not found: %1").arg(m_host));
+}
+
+void TcpClient::connectToServer()
+{
+    if (m_open && m_socket->state() == QAbstractSocket::ConnectedState)
+        throw LinkError(QStringLiteral("Already connected."));
+    if (m_host.isEmpty())
+        throw LinkError(QStringLiteral("Host is empty."));
+    if (m_port == 0)
+        throw LinkError(QStringLiteral("Port is 0."));
+
+    QDeadlineTimer deadline(m_connectTimeoutMs);
+    const QString address = resolveIPv4(m_connectTimeoutMs);
+
+    m_socket->abort();
+    m_input.clear();
+    m_socket->connectToHost(QHostAddress(address), m_port);
+    if (!m_socket->waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
+        const QString reason = m_socket->errorString();
+        m_socket->abort();
+        m_open = false;
+        throw LinkError(reason);
+    }
+    m_open = true;
+    emit connected();
+}
+
+void TcpClient::takeIn()
+{
+    if (m_socket->bytesAvailable() > 0)
+        m_input.append(m_socket->readAll());
+}
+
+bool TcpClient::connectedTest()
+{
+    if (m_open) {
+        takeIn();
+        if (m_socket->state() == QAbstractSocket::ConnectedState) {
+            m_socket->waitForReadyRead(0);
+            takeIn();
+        }
+        if (m_socket->state() != QAbstractSocket::ConnectedState) {
+            m_socket->abort();
+            m_open = false;
+        }
+    }
+    return m_open || !m_input.isEmpty();
+}
+
+void TcpClient::writeLine(QStringView text)
+{
+    if (!m_open || m_socket->state() != QAbstractSocket::ConnectedState)
+        throw LinkError(QStringLiteral("Not connected."));
+
+    const QByteArray line = WireFormat::encodeCommandLine(text);
+    if (m_socket->write(line) != line.size())
+        throw LinkError(m_socket->errorString());
+    // Hand the whole line to the system at once: a line split over two sends waits for the
+    // server's acknowledgement in between.
+    QDeadlineTimer deadline(m_connectTimeoutMs);
+    while (m_socket->bytesToWrite() > 0) {
+        if (!m_socket->waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime()))))
+            throw LinkError(m_socket->errorString());
+    }
+}
+
+QString TcpClient::readLine(int waitMs)
+{
+    QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        takeIn();
+        const ReplyFramer::Result line = m_input.takeLine();
+        if (line.status == ReplyFramer::Status::Line)
+            return line.text;
+        if (line.status == ReplyFramer::Status::TooLong)
+            throw LinkError(QStringLiteral("Reply line too long."));
+        if (m_socket->state() != QAbstractSocket::ConnectedState)
+            throw LinkError(QStringLiteral("Connection closed by the server."));
+        if (deadline.hasExpired())
+            return {};
+        if (!m_socket->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
+            if (m_socket->state() == QAbstractSocket::ConnectedState
+                && m_socket->error() != QAbstractSocket::SocketTimeoutError)
+                throw LinkError(m_socket->errorString());
+        }
+    }
+}
+
+void TcpClient::disconnectFromServer()
+{
+    if (!m_open) {
+        // Bytes left over from a connection the server closed would make the connected test
+        // answer true for ever, and this button would never connect again.
+        m_input.clear();
+        return;
+    }
+    m_open = false;
+    if (m_socket->state() == QAbstractSocket::ConnectedState)
+        m_socket->disconnectFromHost();
+    m_socket->abort();
+    emit disconnected();
+}

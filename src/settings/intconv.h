@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+// Text to a signed 32-bit integer: leading U+0020 spaces, an optional sign, then decimal digits
+// or hexadecimal digits after "$", "x", "X", "0x" or "0X"; hexadecimal values are 32-bit patterns
+// read as signed, so "$FFFFFFFF" is -1. Nothing may follow the digits.
+std::optional<qint32> strToInt(QStringView text);
+
+QString invalidIntegerMessage(QStringView text);

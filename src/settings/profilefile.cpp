@@ -1,0 +1,246 @@
+#include "profilefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <optional>
+
+namespace {
+
+constexpr QChar byteOrderMark(0xFEFF);
+
+struct Line
+{
+    qsizetype begin;
+    qsizetype contentEnd; // before the CR LF or LF
+    qsizetype end; // after the line end
+};
+
+enum class LineKind { Other, Section, Key };
+
+struct Entry
+{
+    LineKind kind = LineKind::Other;
+    QStringView name;
+    QStringView value;
+};
+
+struct Location
+{
+    qsizetype section = -1;
+    qsizetype key = -1;
+    qsizetype lastKey = -1; // the section's last key line, or its header when it has none
+};
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+QList<Line> splitLines(QStringView text)
+{
+    QList<Line> lines;
+    qsizetype begin = text.startsWith(byteOrderMark) ? 1 : 0;
+    while (begin < text.size()) {
+        const qsizetype lf = text.indexOf(u'\n', begin);
+        const qsizetype end = lf < 0 ? text.size() : lf + 1;
+        qsizetype contentEnd = lf < 0 ? text.size() : lf;
+        if (contentEnd > begin && text[contentEnd - 1] == u'\r')
+            --contentEnd;
+        lines.append({begin, contentEnd, end});
+        begin = end;
+    }
+    return lines;
+}
+
+Entry classify(QStringView line)
+{
+    const QStringView text = trimBlanks(line);
+    if (text.startsWith(u'[')) {
+        const qsizetype close = text.indexOf(u']');
+        if (close < 0)
+            return {};
+        return {LineKind::Section, trimBlanks(text.sliced(1, close - 1)), {}};
+    }
+    if (text.startsWith(u';'))
+        return {};
+    const qsizetype equals = text.indexOf(u'=');
+    if (equals < 0)
+        return {};
+    return {LineKind::Key, trimBlanks(text.first(equals)), trimBlanks(text.sliced(equals + 1))};
+}
+
+QStringView content(QStringView text, const Line &line)
+{
+    return text.sliced(line.begin, line.contentEnd - line.begin);
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+Location locate(QStringView text, const QList<Line> &lines, QStringView section, QStringView key)
+{
+    Location found;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const Entry entry = classify(content(text, lines[i]));
+        if (entry.kind == LineKind::Section) {
+            if (found.section >= 0)
+                break;
+            if (sameName(entry.name, section))
+                found.section = found.lastKey = i;
+        } else if (entry.kind == LineKind::Key && found.section >= 0) {
+            found.lastKey = i;
+            if (sameName(entry.name, key)) {
+                found.key = i;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+QStringView stripQuotes(QStringView value)
+{
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
+        && value.back() == value.front())
+        return value.sliced(1, value.size() - 2);
+    return value;
+}
+
+// Files written by other tools may use either line end, and a file must not end up mixing them.
+QString lineEndOf(QStringView text)
+{
+    const qsizetype lf = text.indexOf(u'\n');
+    if (lf > 0 && text[lf - 1] == u'\r')
+        return QStringLiteral("\r\n");
+    if (lf >= 0)
+        return QStringLiteral("\n");
+    // A new file gets the line end of the platform the settings file belongs to, so that it
+    // reads as separate lines in any Windows editor and looks like the profile files there.
+    return QStringLiteral("\r\n");
+}
+
+std::optional<QString> readWholeFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return QString();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    // Keeping the byte order mark as a character lets the writer put it back unchanged.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+} // namespace
+
+QString readProfileString(
+    QStringView fileText, QStringView section, QStringView key, const QString &defaultValue)
+{
+    const QList<Line> lines = splitLines(fileText);
+    const Location found = locate(fileText, lines, section, key);
+    if (found.key < 0)
+        return defaultValue;
+    QStringView value = stripQuotes(classify(content(fileText, lines[found.key])).value);
+    if (value.size() > maxProfileValueLength) {
+        value.truncate(maxProfileValueLength);
+        // Half a surrogate pair would become a replacement character once written out again.
+        if (value.back().isHighSurrogate())
+            value.chop(1);
+    }
+    return value.toString();
+}
+
+QString writeProfileString(
+    const QString &fileText, QStringView section, QStringView key, QStringView value)
+{
+    // A line break in the value would start a new line that the reader takes for a key or a
+    // section of its own, so only the value's first line is stored.
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\r' || value[i] == u'\n') {
+            value.truncate(i);
+            break;
+        }
+    }
+    const QString entry = key.toString() + u'=' + value.toString();
+
+    const QList<Line> lines = splitLines(fileText);
+    const Location found = locate(fileText, lines, section, key);
+    QString result = fileText;
+    if (found.key >= 0) {
+        const Line &line = lines[found.key];
+        return result.replace(line.begin, line.contentEnd - line.begin, entry);
+    }
+
+    const QString lineEnd = lineEndOf(fileText);
+    QString insertion;
+    qsizetype at = fileText.size();
+    if (found.section >= 0) {
+        at = lines[found.lastKey].end;
+        insertion = entry + lineEnd;
+    } else {
+        insertion = u'[' + section.toString() + u']' + lineEnd + entry + lineEnd;
+    }
+    const bool onlyByteOrderMark = fileText.size() == 1 && fileText.front() == byteOrderMark;
+    if (at == fileText.size() && !fileText.isEmpty() && !onlyByteOrderMark
+        && !fileText.endsWith(u'\n')) {
+        // The last line has no line end of its own, or only the CR of one.
+        insertion.prepend(fileText.endsWith(u'\r') ? QStringLiteral("\n") : lineEnd);
+    }
+    return result.insert(at, insertion);
+}
+
+QString readProfileFile(const QString &path)
+{
+    return readWholeFile(path).value_or(QString());
+}
+
+bool writeProfileFile(const QString &path, const QString &fileText)
+{
+    // QSaveFile renames its copy over the old file, which would succeed on a read-only file (and
+    // for root on any file), so the file's own write permission is checked first.
+    const QFileInfo info(path);
+    if (info.exists()
+        && (!info.isFile() || !info.isWritable() || !(info.permissions() & QFile::WriteOwner)))
+        return false;
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = fileText.toUtf8();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+QString readProfileValue(
+    const QString &path, QStringView section, QStringView key, const QString &defaultValue)
+{
+    return readProfileString(readProfileFile(path), section, key, defaultValue);
+}
+
+bool writeProfileValue(const QString &path, QStringView section, QStringView key, QStringView value)
+{
+    const std::optional<QString> old = readWholeFile(path);
+    if (!old)
+        return false;
+    return writeProfileFile(path, writeProfileString(*old, section, key, value));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// INI text in the manner of the Windows private-profile functions. Section and key names match
+// regardless of letter case; blanks (spaces, tabs) around names and values do not count; the first
+// matching section and the first matching key in it win; lines starting with ';' are comments.
+
+// Longer values are cut when read, as by the Windows reader with its buffer of 2048 characters
+// including the terminating zero.
+inline constexpr qsizetype maxProfileValueLength = 2047;
+
+// The value of the key, with one pair of surrounding double or single quotes removed, or
+// defaultValue when the section or the key is missing. An empty value is returned as it is.
+QString readProfileString(
+    QStringView fileText, QStringView section, QStringView key, const QString &defaultValue);
+
+// fileText with "key=value" set in the section; every other character of fileText is kept.
+QString writeProfileString(
+    const QString &fileText, QStringView section, QStringView key, QStringView value);
+
+// The whole file as UTF-8 text, a leading byte order mark kept as U+FEFF; a missing or unreadable
+// file gives an empty text.
+QString readProfileFile(const QString &path);
+
+// Replaces the file atomically; false when the folder is missing, the existing file is read-only
+// or anything else fails.
+bool writeProfileFile(const QString &path, const QString &fileText);
+
+QString readProfileValue(
+    const QString &path, QStringView section, QStringView key, const QString &defaultValue);
+
+// Reads the file, sets the key and writes the file back; false when the file cannot be written
+// or exists but cannot be read, since rewriting it would lose its other contents.
+bool writeProfileValue(
+    const QString &path, QStringView section, QStringView key, QStringView value);
