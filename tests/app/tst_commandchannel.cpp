@@ -1,0 +1,288 @@
+#include "messages.h"
+#include "scriptedserver.h"
+#include "tcpclient.h"
+#include "windowfixture.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QStringList logLines(const WindowFixture &w)
+{
+    const QString text = w->Memo1->toPlainText();
+    return text.isEmpty() ? QStringList {} : text.split(u'\n');
+}
+
+void connectTo(WindowFixture &w, const ScriptedServer &server)
+{
+    w->Edit2->setText(QStringLiteral("127.0.0.1"));
+    w->Edit3->setText(QString::number(server.port()));
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+}
+
+} // namespace
+
+class TestCommandChannel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectAndDisconnect();
+    void replies_data();
+    void replies();
+    void sendsTheNameAsOneLine();
+    void lateReplyTakenByNextCheck();
+    void incompleteLineStaysBuffered();
+    void serverClosesBetweenPresses();
+    void noConnection();
+    void portTexts_data();
+    void portTexts();
+    void connectFailsWithoutServer();
+};
+
+void TestCommandChannel::connectAndDisconnect()
+{
+    ScriptedServer server;
+    WindowFixture w;
+    QVERIFY(w.showsNotConnectedPicture());
+
+    connectTo(w, server);
+    QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
+    QVERIFY(w.showsConnectedPicture());
+    QVERIFY(!w->Timer1->isActive());
+    QTRY_COMPARE(server.connections(), 1);
+
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    QCOMPARE(
+        logLines(w), (QStringList {Messages::clientConnected(), Messages::clientDisconnected()}));
+    QVERIFY(w.showsNotConnectedPicture());
+    QVERIFY(w->Timer1->isActive());
+    QVERIFY(w.messages.isEmpty());
+    QVERIFY(!w->isLinkConnected());
+}
+
+void TestCommandChannel::replies_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("disconnectLogged");
+    QTest::addColumn<bool>("connectedPicture");
+    QTest::addColumn<QString>("label");
+
+    const QString refused = Messages::refusal();
+    const QString failed = Messages::noConnection();
+
+    QTest::newRow("ok crlf") << QByteArray("ok\r\n") << "" << false << true << "x";
+    QTest::newRow("bare crlf") << QByteArray("\r\n") << "" << false << true << "x";
+    QTest::newRow("bare lf") << QByteArray("\n") << "" << false << true << "x";
+    QTest::newRow("silence") << ScriptedServer::Silent << "" << false << true << "x";
+    QTest::newRow("upper case") << QByteArray("OK\r\n") << refused << true << false << "x";
+    QTest::newRow("trailing blank") << QByteArray("ok \r\n") << refused << true << false << "x";
+    QTest::newRow("two crs") << QByteArray("ok\r\r\n") << refused << true << false << "x";
+    QTest::newRow("byte 0x80") << QByteArray("o\x80\r\n") << refused << true << false << "x";
+    QTest::newRow("16385-byte line") << QByteArray(16385, 'k') + "\r\n"
+                                     << failed << false << false << "ok";
+    QTest::newRow("close while awaited")
+        << ScriptedServer::Close << failed << false << false << "ok";
+}
+
+void TestCommandChannel::replies()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, message);
+    QFETCH(bool, disconnectLogged);
+    QFETCH(bool, connectedPicture);
+
+    ScriptedServer server;
+    server.setReply(0, reply);
+    WindowFixture w;
+    connectTo(w, server);
+    QVERIFY(w.showsConnectedPicture());
+
+    w->kataxorisi(w->component(u"a6"));
+
+    QTRY_COMPARE(server.lines(), QStringList {"a6"});
+    QCOMPARE(w.messages, message.isEmpty() ? QStringList {} : QStringList {message});
+    QStringList log {Messages::clientConnected()};
+    if (disconnectLogged)
+        log << Messages::clientDisconnected();
+    QCOMPARE(logLines(w), log);
+    QCOMPARE(w.showsConnectedPicture(), connectedPicture);
+    QCOMPARE(w.showsNotConnectedPicture(), !connectedPicture);
+    // Discovery runs again whenever the link is given up.
+    QCOMPARE(w->Timer1->isActive(), !connectedPicture);
+    QTEST(w->Label1->text(), "label");
+}
+
+void TestCommandChannel::sendsTheNameAsOneLine()
+{
+    ScriptedServer server;
+    WindowFixture w;
+    connectTo(w, server);
+    for (const char *name : {"g14", "SpeedButton25", "ark3", "CheckBox1"})
+        w->kataxorisi(w->component(QString::fromLatin1(name)));
+    QTRY_COMPARE(server.lines(), (QStringList {"g14", "SpeedButton25", "ark3", "CheckBox1"}));
+    QVERIFY(w.messages.isEmpty());
+
+    QObject unnamed;
+    unnamed.setObjectName(QString::fromUtf8("xλ"));
+    w->kataxorisi(&unnamed);
+    QTRY_COMPARE(server.lines().last(), QStringLiteral("x?"));
+}
+
+void TestCommandChannel::lateReplyTakenByNextCheck()
+{
+    ScriptedServer server;
+    server.setReply(0, ScriptedServer::Silent);
+    WindowFixture w;
+    connectTo(w, server);
+
+    w->kataxorisi(w->component(u"a6"));
+    QVERIFY(w.messages.isEmpty());
+
+    // The answer to the first command comes late; replies match commands by order alone,
+    // so the next check takes it although the server accepts the second command.
+    server.push("no\r\n");
+    w->kataxorisi(w->component(u"a7"));
+    QTRY_COMPARE(server.lines(), (QStringList {"a6", "a7"}));
+    QCOMPARE(w.messages, QStringList {Messages::refusal()});
+    QVERIFY(w.showsNotConnectedPicture());
+}
+
+void TestCommandChannel::incompleteLineStaysBuffered()
+{
+    ScriptedServer server;
+    server.setReply(0, "o");
+    server.setReply(1, "k\r\nok\r\n");
+    WindowFixture w;
+    connectTo(w, server);
+
+    w->kataxorisi(w->component(u"a6")); // only "o" arrives: no complete line, accepted
+    w->kataxorisi(w->component(u"a7")); // "ok" completes, then the answer to a7
+    w->kataxorisi(w->component(u"a8"));
+    QTRY_COMPARE(server.lines(), (QStringList {"a6", "a7", "a8"}));
+    QVERIFY(w.messages.isEmpty());
+    QVERIFY(w.showsConnectedPicture());
+}
+
+void TestCommandChannel::serverClosesBetweenPresses()
+{
+    ScriptedServer server;
+    WindowFixture w;
+    connectTo(w, server);
+    w->kataxorisi(w->component(u"a6"));
+    QVERIFY(w.messages.isEmpty());
+
+    server.closeClient();
+    w->kataxorisi(w->component(u"a7"));
+    QCOMPARE(w.messages, QStringList {Messages::noConnection()});
+    QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
+    QVERIFY(w->Timer1->isActive());
+    QVERIFY(w.showsNotConnectedPicture());
+    QTRY_COMPARE(server.lines(), QStringList {"a6"});
+
+    // The button connects again.
+    w.messages.clear();
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    QVERIFY(w.messages.isEmpty());
+    QVERIFY(w.showsConnectedPicture());
+    w->kataxorisi(w->component(u"a8"));
+    QTRY_COMPARE(server.lines(), (QStringList {"a6", "a8"}));
+}
+
+void TestCommandChannel::noConnection()
+{
+    WindowFixture w;
+    w->Timer1->stop();
+    w->kataxorisi(w->component(u"a6"));
+    QCOMPARE(w.messages, QStringList {Messages::noConnection()});
+    QVERIFY(w->Timer1->isActive());
+    QVERIFY(w.showsNotConnectedPicture());
+    QVERIFY(logLines(w).isEmpty());
+}
+
+// %1 is the server's port in decimal, %2 in hexadecimal, %3 the port plus 65536.
+void TestCommandChannel::portTexts_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<bool>("connects");
+
+    QTest::newRow("decimal") << "127.0.0.1"
+                             << "%1" << true;
+    QTest::newRow("leading blanks") << "127.0.0.1"
+                                    << "  %1" << true;
+    QTest::newRow("plus sign") << "127.0.0.1"
+                               << "+%1" << true;
+    QTest::newRow("dollar hex") << "127.0.0.1"
+                                << "$%2" << true;
+    QTest::newRow("0x hex") << "127.0.0.1"
+                            << "0x%2" << true;
+    QTest::newRow("low 16 bits") << "127.0.0.1"
+                                 << "%3" << true;
+    QTest::newRow("host name") << "localhost"
+                               << "%1" << true;
+    QTest::newRow("trailing blank") << "127.0.0.1"
+                                    << "%1 " << false;
+    QTest::newRow("letters") << "127.0.0.1"
+                             << "abc" << false;
+    QTest::newRow("empty port") << "127.0.0.1"
+                                << "" << false;
+    QTest::newRow("65536 is port 0") << "127.0.0.1"
+                                     << "65536" << false;
+    QTest::newRow("empty host") << ""
+                                << "%1" << false;
+}
+
+void TestCommandChannel::portTexts()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, portText);
+    QFETCH(bool, connects);
+
+    ScriptedServer server;
+    WindowFixture w;
+    w->Edit2->setText(host);
+    portText.replace(QStringLiteral("%1"), QString::number(server.port()))
+        .replace(QStringLiteral("%2"), QString::number(server.port(), 16))
+        .replace(QStringLiteral("%3"), QString::number(int(server.port()) + 65536));
+    w->Edit3->setText(portText);
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+
+    QVERIFY(!w->Timer1->isActive());
+    if (connects) {
+        QVERIFY(w.messages.isEmpty());
+        QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
+        QVERIFY(w.showsConnectedPicture());
+        QTRY_COMPARE(server.connections(), 1);
+    } else {
+        QCOMPARE(w.messages, QStringList {Messages::notFound()});
+        QVERIFY(logLines(w).isEmpty());
+        QVERIFY(w.showsNotConnectedPicture());
+        QCOMPARE(server.connections(), 0);
+    }
+}
+
+void TestCommandChannel::connectFailsWithoutServer()
+{
+    quint16 freePort = 0;
+    {
+        ScriptedServer gone;
+        freePort = gone.port();
+    }
+    WindowFixture w;
+    w->Edit2->setText(QStringLiteral("127.0.0.1"));
+    w->Edit3->setText(QString::number(freePort));
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    QCOMPARE(w.messages, QStringList {Messages::notFound()});
+    QVERIFY(!w->Timer1->isActive());
+    QVERIFY(logLines(w).isEmpty());
+}
+
+QTEST_MAIN(TestCommandChannel)
+#include "tst_commandchannel.moc"

@@ -1,0 +1,312 @@
+#include "panelitem.h"
+#include "windowfixture.h"
+#include "zpapplication.h"
+
+#include <QCloseEvent>
+#include <QGraphicsScene>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// Fails its close as the settings save does when the port field holds no number.
+class ClosingWindow : public TMainClient
+{
+public:
+    int closes = 0;
+    QString failWith;
+
+protected:
+    void FormClose(QObject *Sender) override
+    {
+        ++closes;
+        TMainClient::FormClose(Sender);
+        if (!failWith.isEmpty())
+            throw std::runtime_error(failWith.toStdString());
+        // A second request while this one runs must not start another close.
+        close();
+    }
+};
+
+class Thrower : public QObject
+{
+public:
+    std::string message;
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error(message);
+        return QObject::event(event);
+    }
+};
+
+QStringList visibleScreens(const TMainClient &window)
+{
+    QStringList names;
+    for (int i = 1; i <= 5; ++i) {
+        if (window.screenPanel(i)->isVisible())
+            names << window.screenPanel(i)->objectName();
+    }
+    return names;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsOnMainScreen();
+    void components_data();
+    void components();
+    void scaling_data();
+    void scaling();
+    void navigation_data();
+    void navigation();
+    void returnLeavesMovePad();
+    void escapedError_data();
+    void escapedError();
+    void closePath();
+    void failingCloseKeepsWindow();
+};
+
+void TestMainWindow::startsOnMainScreen()
+{
+    WindowFixture w;
+    QCOMPARE(visibleScreens(*w.window), QStringList {"Panel1"});
+    QCOMPARE(w->windowTitle(), QStringLiteral("ZP Client V 2.12"));
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 2000);
+    QVERIFY(w.showsNotConnectedPicture());
+    QCOMPARE(MainClient, w.window.get());
+}
+
+void TestMainWindow::components_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("visible");
+
+    QTest::newRow("Edit3") << "Edit3"
+                           << "6000" << true;
+    QTest::newRow("Edit2") << "Edit2"
+                           << "127.0.0.1" << true;
+    QTest::newRow("Edit1") << "Edit1"
+                           << "" << false;
+    QTest::newRow("ButtonSendString") << "ButtonSendString"
+                                      << "send" << false;
+    QTest::newRow("Button4") << "Button4" << QString::fromUtf8("Επιστροφή") << true;
+    QTest::newRow("Label1") << "Label1"
+                            << "ok" << false;
+    QTest::newRow("ConnectDisconnect") << "ConnectDisconnect"
+                                       << "Connect Disconnect" << true;
+    QTest::newRow("Memo1") << "Memo1"
+                           << "" << true;
+}
+
+void TestMainWindow::components()
+{
+    QFETCH(QString, name);
+    WindowFixture w;
+    QObject *component = w->component(name);
+    QVERIFY(component);
+    QCOMPARE(component->objectName(), name);
+    const QByteArray property = name == u"Memo1" ? "plainText" : "text";
+    QTEST(component->property(property).toString(), "text");
+    QTEST(w->item(name)->isVisibleTo(w->Panel5), "visible");
+    QCOMPARE(w->item(name)->parentItem(), w->Panel5);
+}
+
+void TestMainWindow::scaling_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<float>("sx");
+    QTest::addColumn<float>("sy");
+
+    QTest::newRow("design size") << QSize(1024, 720) << 1.0f << 1.0f;
+    QTest::newRow("half") << QSize(512, 360) << 0.5f << 0.5f;
+    QTest::newRow("full hd") << QSize(1920, 1080) << 1.875f << 1.5f;
+    QTest::newRow("wxga") << QSize(1280, 800) << float(1280.0 / 1024) << float(800.0 / 720);
+}
+
+void TestMainWindow::scaling()
+{
+    QFETCH(QSize, size);
+    QFETCH(float, sx);
+    QFETCH(float, sy);
+
+    WindowFixture w;
+    w->resize(size);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QCOMPARE(w->size(), size);
+
+    for (int i = 1; i <= 5; ++i) {
+        QCOMPARE(w->screenPanel(i)->scaleX(), sx);
+        QCOMPARE(w->screenPanel(i)->scaleY(), sy);
+        QCOMPARE(w->screenPanel(i)->pos().isNull(), i < 4);
+    }
+    // The move pad and the settings screen stand wholly inside the window, in its middle.
+    for (PanelItem *centred : {w->Panel4, w->Panel5}) {
+        const QRectF area = centred->mapRectToScene(centred->boundingRect());
+        QVERIFY(QRectF(QPointF(0, 0), QSizeF(size)).contains(area));
+        const QPointF offCentre = area.center() - QRectF(QPointF(0, 0), QSizeF(size)).center();
+        QVERIFY(offCentre.manhattanLength() < 0.01);
+    }
+
+    // A press at the scaled place of a control lands on that control, through the view's
+    // own hit testing.
+    const QPoint settingsTile(qRound((8 + 58 / 2) * sx), qRound((4 + 48 / 2) * sy));
+    QTest::mouseClick(w->viewport(), Qt::LeftButton, {}, settingsTile);
+    QCOMPARE(visibleScreens(*w.window), QStringList {"Panel5"});
+
+    // Activating the window again computes the same scale.
+    w->FormActivate(w.window.get());
+    QCOMPARE(w->Panel1->scaleX(), sx);
+    QCOMPARE(w->Panel1->scaleY(), sy);
+}
+
+void TestMainWindow::navigation_data()
+{
+    QTest::addColumn<QString>("tile");
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("back");
+
+    QTest::newRow("settings") << "rythmiseisshow"
+                              << "Panel5"
+                              << "Button4";
+    QTest::newRow("martyria chart") << "martyriesshow"
+                                    << "Panel2"
+                                    << "Button1";
+    QTest::newRow("various signs") << "diaforashow"
+                                   << "Panel3"
+                                   << "Button2";
+}
+
+void TestMainWindow::navigation()
+{
+    QFETCH(QString, tile);
+    QFETCH(QString, screen);
+    QFETCH(QString, back);
+
+    WindowFixture w;
+    w->resize(1280, 800);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+
+    w.press(tile);
+    QCOMPARE(visibleScreens(*w.window), QStringList {screen});
+    w.press(back);
+    QCOMPARE(visibleScreens(*w.window), QStringList {"Panel1"});
+    // A change of screen is not a command.
+    QVERIFY(w.messages.isEmpty());
+}
+
+void TestMainWindow::returnLeavesMovePad()
+{
+    WindowFixture w;
+    w->Panel4->show();
+    w->Button1Click(w->component(u"Button1"));
+    QVERIFY(w->Panel4->isVisible());
+    QVERIFY(w->Panel1->isVisible());
+    w->Panel4->hide();
+    w->rythmiseisshowClick(w->component(u"rythmiseisshow"));
+    w->Button1Click(w->component(u"Button4"));
+    QVERIFY(!w->Panel4->isVisible());
+    QCOMPARE(visibleScreens(*w.window), QStringList {"Panel1"});
+}
+
+void TestMainWindow::escapedError_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("letter") << "Unable to write"
+                            << "Unable to write.";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("quote after the full stop") << "'abc' is not a valid integer value"
+                                               << "'abc' is not a valid integer value.";
+    QTest::newRow("exclamation mark") << "Stop!"
+                                      << "Stop!";
+    QTest::newRow("closing bracket") << "(x)"
+                                     << "(x)";
+    QTest::newRow("slash is above the full stop") << "a/"
+                                                  << "a/.";
+    QTest::newRow("digit") << "code 9"
+                           << "code 9.";
+    QTest::newRow("blank") << "trailing "
+                           << "trailing ";
+    QTest::newRow("greek") << QString::fromUtf8("Πρόβλημα") << QString::fromUtf8("Πρόβλημα.");
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TestMainWindow::escapedError()
+{
+    QFETCH(QString, message);
+
+    WindowFixture w;
+    Thrower thrower;
+    thrower.message = message.toStdString();
+    QEvent event(QEvent::User);
+    QCoreApplication::sendEvent(&thrower, &event);
+    QCOMPARE(w.errors.size(), 1);
+    QTEST(w.errors.first(), "shown");
+
+    // The program goes on: the window still takes presses.
+    w->rythmiseisshowClick(w->component(u"rythmiseisshow"));
+    QVERIFY(w->Panel5->isVisible());
+}
+
+void TestMainWindow::closePath()
+{
+    ClosingWindow window;
+    QStringList errors;
+    window.setErrorBoxFunction([&](const QString &text) { errors << text; });
+    window.show();
+
+    QCloseEvent systemRequest;
+    QCoreApplication::sendEvent(&window, &systemRequest);
+    QVERIFY(systemRequest.isAccepted());
+    QCOMPARE(window.closes, 1);
+
+    ClosingWindow second;
+    second.show();
+    second.offClick(second.component(u"off"));
+    QCOMPARE(second.closes, 1);
+    QVERIFY(!second.isVisible());
+    QVERIFY(errors.isEmpty());
+}
+
+void TestMainWindow::failingCloseKeepsWindow()
+{
+    ClosingWindow window;
+    QStringList errors;
+    window.setErrorBoxFunction([&](const QString &text) { errors << text; });
+    window.show();
+    window.rythmiseisshowClick(window.component(u"rythmiseisshow"));
+
+    window.failWith = QStringLiteral("'abc' is not a valid integer value");
+    window.offClick(window.component(u"off"));
+    QCOMPARE(window.closes, 1);
+    QVERIFY(window.isVisible());
+    QVERIFY(window.Panel5->isVisible());
+    QCOMPARE(errors, QStringList {"'abc' is not a valid integer value."});
+
+    window.failWith.clear();
+    window.offClick(window.component(u"off"));
+    QCOMPARE(window.closes, 2);
+    QVERIFY(!window.isVisible());
+}
+
+int main(int argc, char *argv[])
+{
+    ZpApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mainwindow.moc"
