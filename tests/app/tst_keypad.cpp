@@ -1,0 +1,177 @@
+#include "pressrules.h"
+#include "scriptedserver.h"
+#include "windowfixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+const QStringList pairedPanels = {
+    "PanelKatavasi1",
+    "PanelKatavasi2",
+    "Panelanavasi1",
+    "Panelanavasi2",
+    "PanelPoiotitas1",
+    "PanelPoiotitas2",
+    "PanelIson1",
+    "PanelIson2",
+    "Panelgorgo",
+    "Panelfthores",
+    "PanelxronikiAgogi1",
+    "PanelxronikiAgogi2",
+    "PanelMartyries1",
+    "PanelMartyries2",
+};
+
+QStringList visiblePanels(const WindowFixture &w)
+{
+    QStringList visible;
+    for (const QString &name : pairedPanels) {
+        if (w->item(name)->isVisible())
+            visible << name;
+    }
+    return visible;
+}
+
+// A shown window of 1280 × 800, so the two axes scale differently, connected to a server.
+struct KeypadFixture : WindowFixture
+{
+    KeypadFixture()
+    {
+        window->resize(1280, 800);
+        window->show();
+        window->Edit2->setText(QStringLiteral("127.0.0.1"));
+        window->Edit3->setText(QString::number(server.port()));
+        window->ConnectDisconnectClick(nullptr);
+    }
+
+    void pressAtDesignPoint(QPointF point) const
+    {
+        const QPoint scaled(qRound(point.x() * 1280 / 1024), qRound(point.y() * 800 / 720));
+        QTest::mouseClick(window->viewport(), Qt::LeftButton, {}, scaled);
+    }
+
+    ScriptedServer server;
+};
+
+} // namespace
+
+class TestKeypad : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pressLandsOn_data();
+    void pressLandsOn();
+    void toggles_data();
+    void toggles();
+    void checkBoxTakesItsWholeRectangle();
+    void slidingOffSendsNothing();
+};
+
+// Points in the main screen's design units, worked out by hand from each panel's place and
+// scale; the press goes through the view's own hit testing on a scaled window.
+void TestKeypad::pressLandsOn_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<QPointF>("point");
+    QTest::addColumn<QString>("sent");
+
+    QTest::newRow("a6") << QStringList {} << QPointF(690.9, 484.3) << "a6";
+    QTest::newRow("kar6, leftmost gorgon") << QStringList {} << QPointF(43.9, 318.7) << "kar6";
+    QTest::newRow("g6 where g14 lies on the alternate")
+        << QStringList {} << QPointF(979.8, 24.1) << "g6";
+    QTest::newRow("g14 after the quality toggle")
+        << QStringList {"CornerButton1"} << QPointF(979.8, 24.1) << "g14";
+    QTest::newRow("di4 leftmost") << QStringList {} << QPointF(573.2, 233.8) << "di4";
+    QTest::newRow("di5 rightmost") << QStringList {} << QPointF(780.4, 233.8) << "di5";
+    QTest::newRow("ison letter k1") << QStringList {} << QPointF(307.1, 162.7) << "k1";
+    QTest::newRow("command tile") << QStringList {} << QPointF(167.5, 78) << "SpeedButton35";
+    QTest::newRow("ft21 on the phthora chart")
+        << QStringList {"enallagifthores"} << QPointF(-14 + 573 * 1.7, 260 + 70.5 * 1.7) << "ft21";
+    QTest::newRow("margin of the ascent panel") << QStringList {} << QPointF(574.6, 575) << "";
+    QTest::newRow("between c4 and c3") << QStringList {} << QPointF(86.6, 482.6) << "";
+    QTest::newRow("empty eleventh column of the phthorae")
+        << QStringList {"enallagifthores"} << QPointF(-14 + 573 * 1.7, 260 + 34.5 * 1.7) << "";
+}
+
+void TestKeypad::pressLandsOn()
+{
+    QFETCH(QStringList, before);
+    QFETCH(QPointF, point);
+    QFETCH(QString, sent);
+
+    KeypadFixture w;
+    for (const QString &toggle : before)
+        w.press(toggle);
+    w.pressAtDesignPoint(point);
+    w->kataxorisi(w->component(u"n5")); // a marker: every line before it has arrived
+
+    const QStringList expected = sent.isEmpty() ? QStringList {"n5"} : QStringList {sent, "n5"};
+    QTRY_COMPARE(w.server.lines(), expected);
+    QVERIFY(w.messages.isEmpty());
+}
+
+void TestKeypad::toggles_data()
+{
+    QTest::addColumn<QString>("toggle");
+    QTest::addColumn<QString>("primary");
+    QTest::addColumn<QString>("alternate");
+
+    for (const PressRules::TogglePair &pair : PressRules::togglePairs())
+        QTest::newRow(pair.toggle) << pair.toggle << pair.primary << pair.alternate;
+}
+
+void TestKeypad::toggles()
+{
+    QFETCH(QString, toggle);
+    QFETCH(QString, primary);
+    QFETCH(QString, alternate);
+
+    KeypadFixture w;
+    const QStringList atStart = visiblePanels(w);
+    QVERIFY(atStart.contains(primary));
+    QVERIFY(!atStart.contains(alternate));
+
+    w.press(toggle);
+    QStringList swapped = atStart;
+    swapped.removeOne(primary);
+    swapped << alternate;
+    QStringList now = visiblePanels(w);
+    now.sort();
+    swapped.sort();
+    QCOMPARE(now, swapped);
+
+    w.press(toggle);
+    QCOMPARE(visiblePanels(w), atStart);
+
+    w->kataxorisi(w->component(u"n5"));
+    QTRY_COMPARE(w.server.lines(), QStringList {"n5"});
+}
+
+void TestKeypad::checkBoxTakesItsWholeRectangle()
+{
+    KeypadFixture w;
+    auto *box = qobject_cast<QAbstractButton *>(w->component(u"CheckBox1"));
+    // Near the right-hand end of its 69 × 27 rectangle at scale 1.5, far from mark and caption.
+    w.pressAtDesignPoint(QPointF(154 + 66 * 1.5, 158 + 24 * 1.5));
+    QVERIFY(box->isChecked());
+    QTRY_COMPARE(w.server.lines(), QStringList {"CheckBox1"});
+}
+
+void TestKeypad::slidingOffSendsNothing()
+{
+    KeypadFixture w;
+    const QPoint start = w.centreOf(u"a6");
+    QTest::mousePress(w->viewport(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(w->viewport(), start + QPoint(0, 200));
+    QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, start + QPoint(0, 200));
+    w->kataxorisi(w->component(u"n5"));
+    QTRY_COMPARE(w.server.lines(), QStringList {"n5"});
+}
+
+QTEST_MAIN(TestKeypad)
+#include "tst_keypad.moc"

@@ -1,0 +1,181 @@
+#include "messages.h"
+#include "pressrules.h"
+#include "scriptedserver.h"
+#include "windowfixture.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+// The seven pairs, in the order of a state string: descent, ascent, quality, ison,
+// gorgon / phthora, tempo, martyria. "1" means the primary is shown, "2" the alternate.
+const char *const pairs[][2] = {
+    {"PanelKatavasi1", "PanelKatavasi2"},
+    {"Panelanavasi1", "Panelanavasi2"},
+    {"PanelPoiotitas1", "PanelPoiotitas2"},
+    {"PanelIson1", "PanelIson2"},
+    {"Panelgorgo", "Panelfthores"},
+    {"PanelxronikiAgogi1", "PanelxronikiAgogi2"},
+    {"PanelMartyries1", "PanelMartyries2"},
+};
+
+// The state string of the pairs; "?" where a pair shows both panels or neither.
+QString pairState(const TMainClient &window)
+{
+    QString state;
+    for (const auto &pair : pairs) {
+        const bool primary = window.item(QString::fromLatin1(pair[0]))->isVisible();
+        const bool alternate = window.item(QString::fromLatin1(pair[1]))->isVisible();
+        state += primary == alternate ? u'?' : primary ? u'1' : u'2';
+    }
+    return state;
+}
+
+qsizetype sendingPresses(const QStringList &presses)
+{
+    return std::count_if(presses.begin(), presses.end(), [](const QString &name) {
+        return !PressRules::steps(Layout::find(name)->handler).empty();
+    });
+}
+
+} // namespace
+
+class TestPressRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void presses_data();
+    void presses();
+    void ruleCompletesAfterFailureMessage();
+};
+
+void TestPressRules::presses_data()
+{
+    QTest::addColumn<bool>("connected");
+    QTest::addColumn<bool>("boxCheckedAtStart");
+    QTest::addColumn<QStringList>("presses");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("boxChecked");
+
+    const QStringList allToggles = {"enallagikatavasi", "enallagianavasi", "CornerButton1",
+        "enallagiIson", "enallagifthores", "enallagixronikiagogi"};
+
+    QTest::newRow("c3: a6") << true << false << QStringList {"a6"} << QStringList {"a6"}
+                            << "1111111" << false;
+    QTest::newRow("c3: a sign resets every pair but the martyriae")
+        << true << false << (allToggles + QStringList {"enallagiMartyries", "e1"})
+        << QStringList {"e1"} << "1111112" << false;
+    QTest::newRow("c3: a6 without a connection")
+        << false << false << QStringList {"a6"} << QStringList {} << "1111111" << false;
+    QTest::newRow("c3: e12 on the descent alternate")
+        << true << false << QStringList {"enallagikatavasi", "e12"} << QStringList {"e12"}
+        << "1111111" << false;
+    QTest::newRow("c3: x3 on the tempo alternate")
+        << true << false << QStringList {"enallagixronikiagogi", "x3"} << QStringList {"x3"}
+        << "1111111" << false;
+    QTest::newRow("c3: command tile resets like a sign")
+        << true << false << (allToggles + QStringList {"SpeedButton35"})
+        << QStringList {"SpeedButton35"} << "1111111" << false;
+    QTest::newRow("c3: check box twice")
+        << true << false << QStringList {"CheckBox1", "CheckBox1"}
+        << QStringList {"CheckBox1", "CheckBox1"} << "1111111" << false;
+    QTest::newRow("c3: check box once, pairs reset")
+        << true << false << QStringList {"enallagianavasi", "CheckBox1"}
+        << QStringList {"CheckBox1"} << "1111111" << true;
+    QTest::newRow("ft8: phthora stays shown")
+        << true << false << QStringList {"enallagifthores", "enallagikatavasi", "ft5"}
+        << QStringList {"ft5"} << "1111211" << false;
+    QTest::newRow("ft8: then a6 brings back the gorgon chart")
+        << true << false << QStringList {"enallagifthores", "ft5", "a6"}
+        << QStringList {"ft5", "a6"} << "1111111" << false;
+    QTest::newRow("ft8: ft5 without a connection")
+        << false << false << QStringList {"enallagifthores", "enallagixronikiagogi", "ft5"}
+        << QStringList {} << "1111211" << false;
+    QTest::newRow("m1: m2 shows the martyria signs")
+        << true << false << QStringList {"m2"} << QStringList {"m2"} << "1111122" << false;
+    QTest::newRow("m1: m2 without a connection")
+        << false << false << QStringList {"enallagiIson", "m2"} << QStringList {} << "1111122"
+        << false;
+    QTest::newRow("o1: m2 then o3 unchecks the box without a line")
+        << true << true << QStringList {"m2", "o3"} << QStringList {"m2", "o3"} << "1111121"
+        << false;
+    QTest::newRow("o1: o3 without a connection")
+        << false << true << QStringList {"enallagiMartyries", "o3"} << QStringList {} << "1111121"
+        << false;
+    QTest::newRow("o5: m8 keeps the letters")
+        << true << false << QStringList {"m8"} << QStringList {"m8"} << "1111121" << false;
+    QTest::newRow("o5: o5 keeps the signs")
+        << true << true << QStringList {"enallagiMartyries", "o5"} << QStringList {"o5"}
+        << "1111122" << true;
+    QTest::newRow("o5: m8 without a connection")
+        << false << false << QStringList {"CornerButton1", "m8"} << QStringList {} << "1111121"
+        << false;
+    QTest::newRow("martyria entry, then a sign brings back the tempo marks")
+        << true << false << QStringList {"m5", "o7", "x2"} << QStringList {"m5", "o7", "x2"}
+        << "1111111" << false;
+    QTest::newRow("ark1: a chart sign resets nothing")
+        << true << false << QStringList {"enallagianavasi", "martyriesshow", "ark9", "Button1"}
+        << QStringList {"ark9"} << "1211111" << false;
+    QTest::newRow("a toggle sends nothing")
+        << true << false << QStringList {"enallagianavasi"} << QStringList {} << "1211111" << false;
+}
+
+void TestPressRules::presses()
+{
+    QFETCH(bool, connected);
+    QFETCH(bool, boxCheckedAtStart);
+    QFETCH(QStringList, presses);
+    QFETCH(QStringList, lines);
+
+    ScriptedServer server;
+    WindowFixture w;
+    w->resize(1280, 800);
+    w->show();
+    if (connected) {
+        w->Edit2->setText(QStringLiteral("127.0.0.1"));
+        w->Edit3->setText(QString::number(server.port()));
+        w->ConnectDisconnectClick(nullptr);
+        QVERIFY(w->isLinkConnected());
+    }
+    auto *box = qobject_cast<QAbstractButton *>(w->component(u"CheckBox1"));
+    box->setChecked(boxCheckedAtStart);
+
+    // Real presses at the scaled centre of each control.
+    for (const QString &name : presses) {
+        QVERIFY2(w->item(name)->isVisible(), qPrintable(name + " is hidden"));
+        w.press(name);
+    }
+
+    QTEST(pairState(*w.window), "state");
+    QTEST(box->isChecked(), "boxChecked");
+    if (connected) {
+        QVERIFY(w.messages.isEmpty());
+        w->kataxorisi(w->component(u"n5")); // every line before this one has arrived
+        QTRY_COMPARE(server.lines(), lines + QStringList {"n5"});
+    } else {
+        // Each send found no connection and said so; the rules went on regardless.
+        QCOMPARE(server.connections(), 0);
+        QCOMPARE(w.messages, QStringList(sendingPresses(presses), Messages::noConnection()));
+    }
+}
+
+// A failure message is shown in the middle of the rule: the martyria pair has already been
+// swapped, the resets follow once the message is dismissed.
+void TestPressRules::ruleCompletesAfterFailureMessage()
+{
+    WindowFixture w;
+    w->enallagikatavasiClick(nullptr);
+    QString stateWhileShown;
+    w->setMessageBoxFunction([&](const QString &) { stateWhileShown = pairState(*w.window); });
+    w->m1Click(w->component(u"m3"));
+    QCOMPARE(stateWhileShown, QStringLiteral("2111112"));
+    QCOMPARE(pairState(*w.window), QStringLiteral("1111122"));
+}
+
+QTEST_MAIN(TestPressRules)
+#include "tst_pressrules.moc"
