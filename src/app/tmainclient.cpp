@@ -2,6 +2,7 @@
 
 #include "apperror.h"
 #include "bitmaplistanimation.h"
+#include "discoveryreply.h"
 #include "hitareaitem.h"
 #include "imagecontrolitem.h"
 #include "intconv.h"
@@ -10,11 +11,14 @@
 #include "panelitem.h"
 #include "pictureitem.h"
 #include "pressrules.h"
+#include "settingsfile.h"
 #include "tapcheckbox.h"
 #include "tcpclient.h"
+#include "udplistener.h"
 #include "wireformat.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
 #include <QLabel>
@@ -22,6 +26,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -193,8 +198,12 @@ void TMainClient::buildFromLayout()
             m_components.insert(name, client);
             break;
         }
-        case Kind::UdpServer:
+        case Kind::UdpServer: {
+            auto *listener = new UdpListener(this, m_options.listenPort);
+            listener->setObjectName(name);
+            m_components.insert(name, listener);
             break;
+        }
         }
     }
 
@@ -213,6 +222,7 @@ void TMainClient::buildFromLayout()
     Label1 = qobject_cast<QLabel *>(component(u"Label1"));
     Timer1 = qobject_cast<QTimer *>(component(u"Timer1"));
     IdTCPClient1 = qobject_cast<TcpClient *>(component(u"IdTCPClient1"));
+    IdUDPServer1 = qobject_cast<UdpListener *>(component(u"IdUDPServer1"));
     BitmapListAnimation1 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation1"));
     BitmapListAnimation2 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation2"));
     if (!Panel1 || !Panel2 || !Panel3 || !Panel4 || !Panel5 || !Memo1 || !Edit2 || !Edit3 || !Label1
@@ -256,11 +266,19 @@ void TMainClient::bindHandlers()
     }
     connect(IdTCPClient1, &TcpClient::connected, this, &TMainClient::IdTCPClient1Connected);
     connect(IdTCPClient1, &TcpClient::disconnected, this, &TMainClient::IdTCPClient1Disconnected);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
+    connect(IdUDPServer1, &UdpListener::datagramReceived, this, &TMainClient::IdUDPServer1UDPRead);
 }
 
 void TMainClient::completeLoading()
 {
     Timer1->start();
+    try {
+        IdUDPServer1->setActive(true);
+    } catch (const LinkError &error) {
+        // Usually a second copy of the keypad on this machine, which holds the port.
+        throw AppError(QStringLiteral("BindError"), QString::fromStdString(error.what()));
+    }
     // An animation switched on in the layout runs once when the window is loaded.
     if (BitmapListAnimation1 && BitmapListAnimation2) {
         const Row *first = Layout::find(u"BitmapListAnimation1");
@@ -321,8 +339,31 @@ void TMainClient::showMessage(const QString &text)
     m_messageBox(text);
 }
 
+namespace {
+
+// Discovery replies wait while a handler or its message box runs, so that each reply is
+// handled on its own, after whatever the user started.
+class ListenerHold
+{
+public:
+    explicit ListenerHold(UdpListener *listener)
+        : m_listener(listener)
+    {
+        m_listener->hold();
+    }
+    ~ListenerHold() { m_listener->release(); }
+    ListenerHold(const ListenerHold &) = delete;
+    ListenerHold &operator=(const ListenerHold &) = delete;
+
+private:
+    UdpListener *m_listener;
+};
+
+} // namespace
+
 void TMainClient::invoke(Handler handler, QObject *sender)
 {
+    const ListenerHold hold(IdUDPServer1);
     try {
         switch (handler) {
         case Handler::None:
@@ -449,6 +490,20 @@ void TMainClient::closeEvent(QCloseEvent *event)
     try {
         FormClose(this);
         event->accept();
+    } catch (const AppError &error) {
+        // A settings file that can never be written must not lock the user in: a second
+        // close soon after a refused write ends the program without saving.
+        const bool refusedWrite = error.kind() == u"WriteError";
+        if (refusedWrite && m_lastRefusedSave.isValid()
+            && !m_lastRefusedSave.hasExpired(SecondCloseWindowMs)) {
+            event->accept();
+            return;
+        }
+        event->ignore();
+        reportError(error.message());
+        if (refusedWrite)
+            m_lastRefusedSave.start();
+        m_closing = false;
     } catch (const std::exception &error) {
         event->ignore();
         reportError(QString::fromStdString(error.what()));
@@ -722,4 +777,46 @@ void TMainClient::IdTCPClient1Disconnected()
     Memo1->appendPlainText(Messages::clientDisconnected());
     showNotConnected();
     switchTimer1(true);
+}
+
+// Discovery.
+
+void TMainClient::Timer1Timer(QObject *)
+{
+    // A tick that falls due while the network message of an earlier tick is open waits for
+    // it, rather than stacking a second message.
+    if (m_inTimerTick)
+        return;
+    const QScopedValueRollback inTick(m_inTimerTick, true);
+    const ListenerHold hold(IdUDPServer1);
+    try {
+        IdUDPServer1->setActive(true);
+        IdUDPServer1->send(
+            QByteArrayLiteral("zp"), m_options.requestAddress, m_options.requestPort);
+    } catch (const LinkError &) {
+        showMessage(Messages::network());
+        switchTimer1(false);
+    }
+}
+
+void TMainClient::IdUDPServer1UDPRead(const QByteArray &data)
+{
+    const ListenerHold hold(IdUDPServer1);
+    const std::optional<DiscoveryReply> reply = splitDiscoveryReply(decodeDiscoveryReply(data));
+    if (!reply)
+        return;
+    Edit2->setText(reply->host);
+    Edit3->setText(reply->port);
+    switchTimer1(false);
+    connectAttempt();
+}
+
+void TMainClient::con_SpeedButtonClick(QObject *)
+{
+    try {
+        IdUDPServer1->setActive(false);
+        switchTimer1(true);
+    } catch (const std::exception &) {
+        showMessage(Messages::noConnection());
+    }
 }

@@ -2,8 +2,10 @@
 
 #include "layout.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsView>
 #include <QHash>
+#include <QHostAddress>
 #include <functional>
 
 class BitmapListAnimation;
@@ -15,6 +17,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QTimer;
 class TcpClient;
+class UdpListener;
 
 // The keypad's one window. Its components are built from the layout tables; the handlers
 // below work from the name of the control that sent them.
@@ -28,11 +31,19 @@ public:
     static constexpr int DiscoveryIntervalMs = 2000;
     static constexpr int ReplyWaitMs = 1000;
     static constexpr int ConnectTimeoutMs = 3000;
+    static constexpr int SecondCloseWindowMs = 5000;
+
+    static constexpr quint16 DiscoveryListenPort = 8091;
+    static constexpr quint16 DiscoveryRequestPort = 8090;
 
     struct Options
     {
         int replyWaitMs = ReplyWaitMs;
         int connectTimeoutMs = ConnectTimeoutMs;
+        quint16 listenPort = DiscoveryListenPort;
+        QHostAddress requestAddress = QHostAddress(QHostAddress::Broadcast);
+        quint16 requestPort = DiscoveryRequestPort;
+        QString settingsPath; // empty: ZP.INI in the documents folder
     };
 
     using MessageBoxFunction = std::function<void(const QString &text)>;
@@ -98,6 +109,10 @@ public slots:
     void IdTCPClient1Connected();
     void IdTCPClient1Disconnected();
 
+    void Timer1Timer(QObject *Sender);
+    void IdUDPServer1UDPRead(const QByteArray &data);
+    void con_SpeedButtonClick(QObject *Sender);
+
 protected:
     virtual void FormClose(QObject *Sender);
 
@@ -114,6 +129,7 @@ private:
     void switchTimer1(bool on);
     void togglePair(Layout::Handler toggle);
     void runPressRule(Layout::Handler rule, QObject *sender);
+    QString settingsPath() const;
 
     Options m_options;
     MessageBoxFunction m_messageBox;
@@ -121,6 +137,8 @@ private:
     QHash<QString, QObject *> m_components;
     QHash<QString, QGraphicsItem *> m_items;
     bool m_closing = false;
+    bool m_inTimerTick = false;
+    QElapsedTimer m_lastRefusedSave;
 
 public:
     // Components the handlers use by name.
@@ -136,6 +154,7 @@ public:
     QLabel *Label1 = nullptr;
     QTimer *Timer1 = nullptr;
     TcpClient *IdTCPClient1 = nullptr;
+    UdpListener *IdUDPServer1 = nullptr;
     BitmapListAnimation *BitmapListAnimation1 = nullptr;
     BitmapListAnimation *BitmapListAnimation2 = nullptr;
 };

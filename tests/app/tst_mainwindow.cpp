@@ -13,6 +13,10 @@ namespace {
 class ClosingWindow : public TMainClient
 {
 public:
+    explicit ClosingWindow(const TestEnvironment &env)
+        : TMainClient(env.options())
+    { }
+
     int closes = 0;
     QString failWith;
 
@@ -262,7 +266,8 @@ void TestMainWindow::escapedError()
 
 void TestMainWindow::closePath()
 {
-    ClosingWindow window;
+    TestEnvironment env;
+    ClosingWindow window(env);
     QStringList errors;
     window.setErrorBoxFunction([&](const QString &text) { errors << text; });
     window.show();
@@ -272,7 +277,7 @@ void TestMainWindow::closePath()
     QVERIFY(systemRequest.isAccepted());
     QCOMPARE(window.closes, 1);
 
-    ClosingWindow second;
+    ClosingWindow second(env);
     second.show();
     second.offClick(second.component(u"off"));
     QCOMPARE(second.closes, 1);
@@ -282,7 +287,8 @@ void TestMainWindow::closePath()
 
 void TestMainWindow::failingCloseKeepsWindow()
 {
-    ClosingWindow window;
+    TestEnvironment env;
+    ClosingWindow window(env);
     QStringList errors;
     window.setErrorBoxFunction([&](const QString &text) { errors << text; });
     window.show();

@@ -6,15 +6,54 @@
 
 #include <QGraphicsItem>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 #include <memory>
+
+// Options that keep a test window off the machine's real ports and files: the listener
+// takes a free port, discovery requests go to a loopback socket of the test, and the
+// settings file lives in a temporary folder.
+struct TestEnvironment
+{
+    TestEnvironment() { requests.bind(QHostAddress::LocalHost, 0); }
+
+    TMainClient::Options options(int replyWaitMs = 150) const
+    {
+        TMainClient::Options o;
+        o.replyWaitMs = replyWaitMs;
+        o.listenPort = 0;
+        o.requestAddress = QHostAddress(QHostAddress::LocalHost);
+        o.requestPort = requests.localPort();
+        o.settingsPath = settingsPath();
+        return o;
+    }
+
+    QString settingsPath() const { return folder.filePath(QStringLiteral("ZP.INI")); }
+
+    QTemporaryDir folder;
+    QUdpSocket requests; // receives the window's discovery requests
+};
 
 // A keypad window for tests: boxes are recorded instead of shown, and replies are awaited
 // briefly so that a silent server does not slow the suite down.
 struct WindowFixture
 {
     explicit WindowFixture(int replyWaitMs = 150)
-        : window(std::make_unique<TMainClient>(TMainClient::Options {.replyWaitMs = replyWaitMs}))
+        : window(std::make_unique<TMainClient>(env.options(replyWaitMs)))
+    {
+        recordBoxes();
+    }
+
+    // A new window over the same settings file, as after a restart.
+    void restart()
+    {
+        window.reset();
+        window = std::make_unique<TMainClient>(env.options());
+        recordBoxes();
+    }
+
+    void recordBoxes()
     {
         window->setMessageBoxFunction([this](const QString &text) { messages << text; });
         window->setErrorBoxFunction([this](const QString &text) { errors << text; });
@@ -50,6 +89,7 @@ struct WindowFixture
             && image->bitmap().cacheKey() == window->BitmapListAnimation1->frame().cacheKey();
     }
 
+    TestEnvironment env;
     std::unique_ptr<TMainClient> window;
     QStringList messages;
     QStringList errors;

@@ -1,0 +1,178 @@
+#include "udplistener.h"
+
+#include "linkerror.h"
+
+#include <QHostAddress>
+#include <QUdpSocket>
+#include <optional>
+
+namespace {
+
+// Datagrams handled in one go before the event loop gets a turn, so that a flood cannot
+// freeze the window.
+constexpr int MaxDatagramsPerPass = 64;
+
+QString bindErrorText(const QUdpSocket &socket)
+{
+    if (socket.error() == QAbstractSocket::AddressInUseError)
+        return QStringLiteral("Could not bind socket. Address and port are already in use.");
+    return QStringLiteral("Could not bind socket. %1").arg(socket.errorString());
+}
+
+bool meansNoIPv6(QAbstractSocket::SocketError error)
+{
+    return error == QAbstractSocket::UnsupportedSocketOperationError
+        || error == QAbstractSocket::SocketAddressNotAvailableError;
+}
+
+// False once the socket is empty. A socket counts as empty only after a read has found
+// nothing: that read re-arms the read notifier, which QUdpSocket keeps off after a readyRead
+// until the next read, also when that readyRead came too late to find anything.
+bool takeDatagram(QUdpSocket &socket, std::optional<QByteArray> &bytes)
+{
+    bytes.reset();
+    if (socket.pendingDatagramSize() > UdpListener::BufferSize) {
+        socket.readDatagram(nullptr, 0);
+        return true;
+    }
+    QByteArray buffer(UdpListener::BufferSize + 1, Qt::Uninitialized);
+    const qint64 received = socket.readDatagram(buffer.data(), buffer.size());
+    if (received < 0)
+        return false;
+    if (received <= UdpListener::BufferSize) {
+        buffer.truncate(received);
+        bytes = std::move(buffer);
+    }
+    return true;
+}
+
+} // namespace
+
+UdpListener::UdpListener(QObject *parent, quint16 port)
+    : QObject(parent)
+    , m_port(port)
+{ }
+
+void UdpListener::setActive(bool active)
+{
+    if (active == m_active)
+        return;
+    if (active)
+        open();
+    else
+        close();
+}
+
+quint16 UdpListener::localPort() const
+{
+    return m_sockets.isEmpty() ? 0 : m_sockets.first()->localPort();
+}
+
+// Without ShareAddress and ReuseAddressHint Qt clears SO_REUSEADDR, so a second copy of the
+// program cannot bind the same port. Qt makes every UDP socket broadcast-capable itself.
+void UdpListener::open()
+{
+    const auto fail = [this](QUdpSocket *socket) {
+        const QString text = bindErrorText(*socket);
+        delete socket;
+        qDeleteAll(m_sockets);
+        m_sockets.clear();
+        throw LinkError(text);
+    };
+
+    auto *ipv4 = new QUdpSocket(this);
+    if (!ipv4->bind(QHostAddress::AnyIPv4, m_port, QAbstractSocket::DontShareAddress))
+        fail(ipv4);
+    m_sockets.append(ipv4);
+
+    // Qt binds the IPv6 any-address as IPv6-only, so it can share the port number.
+    auto *ipv6 = new QUdpSocket(this);
+    if (ipv6->bind(QHostAddress::AnyIPv6, ipv4->localPort(), QAbstractSocket::DontShareAddress))
+        m_sockets.append(ipv6);
+    else if (meansNoIPv6(ipv6->error()))
+        delete ipv6;
+    else
+        fail(ipv6);
+
+    // Handlers run from a queued call, never inside the socket's own readyRead().
+    for (QUdpSocket *socket : std::as_const(m_sockets))
+        connect(socket, &QUdpSocket::readyRead, this, &UdpListener::scheduleDelivery);
+    m_active = true;
+    ++m_generation;
+}
+
+void UdpListener::close()
+{
+    qDeleteAll(m_sockets);
+    m_sockets.clear();
+    m_active = false;
+    ++m_generation;
+}
+
+void UdpListener::send(const QByteArray &payload, const QHostAddress &to, quint16 port)
+{
+    if (!m_active)
+        throw LinkError(QStringLiteral("The discovery listener is not active."));
+    QUdpSocket *socket = m_sockets.first();
+    const qint64 sent = socket->writeDatagram(payload, to, port);
+    if (sent < 0)
+        throw LinkError(QStringLiteral("Could not send datagram. %1").arg(socket->errorString()));
+    if (sent != payload.size())
+        throw LinkError(QStringLiteral("Datagram sent incompletely."));
+}
+
+void UdpListener::hold()
+{
+    ++m_holds;
+}
+
+void UdpListener::release()
+{
+    if (m_holds == 0)
+        return;
+    if (--m_holds == 0 && m_active)
+        scheduleDelivery();
+}
+
+void UdpListener::scheduleDelivery()
+{
+    if (m_deliveryScheduled)
+        return;
+    m_deliveryScheduled = true;
+    QMetaObject::invokeMethod(this, &UdpListener::deliverPending, Qt::QueuedConnection);
+}
+
+// Nothing is read while the listener is held: QUdpSocket then leaves its read notifier off,
+// and the datagrams wait in the socket buffer.
+void UdpListener::deliverPending()
+{
+    m_deliveryScheduled = false;
+    const quint64 generation = m_generation;
+    int budget = MaxDatagramsPerPass;
+    QList<QUdpSocket *> undrained = m_sockets;
+    while (!undrained.isEmpty()) {
+        for (qsizetype i = 0; i < undrained.size();) {
+            if (m_holds > 0 || m_generation != generation)
+                return;
+            if (budget-- == 0) {
+                scheduleDelivery();
+                return;
+            }
+            std::optional<QByteArray> bytes;
+            if (!takeDatagram(*undrained.at(i), bytes)) {
+                undrained.removeAt(i);
+                continue;
+            }
+            ++i;
+            if (!bytes)
+                continue;
+
+            // Held while the handler runs: a modal box inside it must not see a second one.
+            ++m_holds;
+            emit datagramReceived(*bytes);
+            --m_holds;
+            if (m_generation != generation && m_active && m_holds == 0)
+                scheduleDelivery();
+        }
+    }
+}

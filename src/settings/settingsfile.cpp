@@ -1,0 +1,44 @@
+#include "settingsfile.h"
+
+#include "intconv.h"
+#include "profilefile.h"
+
+#include <QStandardPaths>
+
+namespace SettingsFile {
+
+namespace {
+const QString Section = QStringLiteral("Form");
+const QString PortKey = QStringLiteral("port");
+const QString HostKey = QStringLiteral("ipserver");
+} // namespace
+
+QString defaultPath()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    while (folder.endsWith(u'/') || folder.endsWith(u'\\'))
+        folder.chop(1);
+    return folder + QStringLiteral("/ZP.INI");
+}
+
+Address load(const QString &path)
+{
+    const QString text = readProfileFile(path);
+    const std::optional<qint32> port = strToInt(readProfileString(text, Section, PortKey, {}));
+    return {QString::number(port.value_or(DefaultPort)),
+        readProfileString(text, Section, HostKey, QString::fromLatin1(DefaultHost))};
+}
+
+SaveResult save(const QString &path, const QString &portText, const QString &host)
+{
+    const std::optional<qint32> port = strToInt(portText);
+    if (!port)
+        return SaveResult::PortNotANumber;
+    if (!writeProfileValue(path, Section, PortKey, QString::number(*port)))
+        return SaveResult::WriteRefused;
+    if (!writeProfileValue(path, Section, HostKey, host))
+        return SaveResult::WriteRefused;
+    return SaveResult::Saved;
+}
+
+} // namespace SettingsFile

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+// Where the keypad keeps the ZP server's address between runs: "ZP.INI" in the user's
+// documents folder, section "Form", keys "port" and "ipserver".
+namespace SettingsFile {
+
+inline constexpr int DefaultPort = 6000;
+inline const char DefaultHost[] = "127.0.0.1";
+
+// The documents folder, asked of the system at each use, then the file name.
+QString defaultPath();
+
+struct Address
+{
+    QString port; // the stored number in decimal, or the default
+    QString host;
+};
+
+// Reads the file once; a missing file, section or key, or a port that is not a number,
+// gives the default for that entry.
+Address load(const QString &path);
+
+enum class SaveResult { Saved, PortNotANumber, WriteRefused };
+
+// Writes the port, then the host. A port text that is not a number writes nothing; a
+// refused write stops there, so the port may be saved with the old host.
+SaveResult save(const QString &path, const QString &portText, const QString &host);
+
+} // namespace SettingsFile
