@@ -80,11 +80,17 @@ TMainClient::TMainClient(const Options &options)
         box.exec();
     };
 
-    buildFromLayout();
-    bindHandlers();
-    completeLoading();
-    FormCreate(this);
-    FormActivate(this);
+    try {
+        buildFromLayout();
+        bindHandlers();
+        completeLoading();
+        FormCreate(this);
+        FormActivate(this);
+    } catch (...) {
+        // The program ends with a start-up error; nothing may reach the half-made window.
+        MainClient = nullptr;
+        throw;
+    }
 }
 
 TMainClient::~TMainClient()
@@ -447,7 +453,17 @@ void TMainClient::invoke(Handler handler, QObject *sender)
 
 // Start, scaling and closing.
 
-void TMainClient::FormCreate(QObject *) { }
+QString TMainClient::settingsPath() const
+{
+    return m_options.settingsPath.isEmpty() ? SettingsFile::defaultPath() : m_options.settingsPath;
+}
+
+void TMainClient::FormCreate(QObject *)
+{
+    const SettingsFile::Address address = SettingsFile::load(settingsPath());
+    Edit3->setText(address.port);
+    Edit2->setText(address.host);
+}
 
 void TMainClient::FormActivate(QObject *)
 {
@@ -478,7 +494,19 @@ void TMainClient::changeEvent(QEvent *event)
         FormActivate(this);
 }
 
-void TMainClient::FormClose(QObject *) { }
+void TMainClient::FormClose(QObject *)
+{
+    const QString path = settingsPath();
+    switch (SettingsFile::save(path, Edit3->text(), Edit2->text())) {
+    case SettingsFile::SaveResult::Saved:
+        break;
+    case SettingsFile::SaveResult::PortNotANumber:
+        throw AppError(QStringLiteral("ConvertError"), invalidIntegerMessage(Edit3->text()));
+    case SettingsFile::SaveResult::WriteRefused:
+        throw AppError(QStringLiteral("WriteError"),
+            QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
+    }
+}
 
 void TMainClient::closeEvent(QCloseEvent *event)
 {

@@ -19,7 +19,8 @@ public:
     static inline const QByteArray Close = QByteArrayLiteral("<close>");
     static inline const QByteArray Silent = QByteArrayLiteral("<silent>");
 
-    ScriptedServer()
+    explicit ScriptedServer(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost))
+        : m_address(address)
     {
         m_server = new QTcpServer;
         m_server->moveToThread(&m_thread);
@@ -84,7 +85,7 @@ public:
 private:
     void listen()
     {
-        m_server->listen(QHostAddress::LocalHost, 0);
+        m_server->listen(m_address, 0);
         m_port = m_server->serverPort();
         QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] {
             while (QTcpSocket *socket = m_server->nextPendingConnection()) {
@@ -118,6 +119,7 @@ private:
         m_ready.release();
     }
 
+    QHostAddress m_address;
     QThread m_thread;
     QTcpServer *m_server = nullptr;
     QTcpSocket *m_client = nullptr;

@@ -18,11 +18,11 @@ struct TestEnvironment
 {
     TestEnvironment() { requests.bind(QHostAddress::LocalHost, 0); }
 
-    TMainClient::Options options(int replyWaitMs = 150) const
+    TMainClient::Options options(int replyWaitMs = 150, quint16 listenPort = 0) const
     {
         TMainClient::Options o;
         o.replyWaitMs = replyWaitMs;
-        o.listenPort = 0;
+        o.listenPort = listenPort;
         o.requestAddress = QHostAddress(QHostAddress::LocalHost);
         o.requestPort = requests.localPort();
         o.settingsPath = settingsPath();
@@ -39,8 +39,8 @@ struct TestEnvironment
 // briefly so that a silent server does not slow the suite down.
 struct WindowFixture
 {
-    explicit WindowFixture(int replyWaitMs = 150)
-        : window(std::make_unique<TMainClient>(env.options(replyWaitMs)))
+    explicit WindowFixture(int replyWaitMs = 150, quint16 listenPort = 0)
+        : window(std::make_unique<TMainClient>(env.options(replyWaitMs, listenPort)))
     {
         recordBoxes();
     }
