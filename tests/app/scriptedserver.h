@@ -82,6 +82,12 @@ public:
         return m_connections;
     }
 
+    int disconnections() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_disconnections;
+    }
+
 private:
     void listen()
     {
@@ -94,6 +100,10 @@ private:
                     QMutexLocker lock(&m_mutex);
                     ++m_connections;
                 }
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, [this] {
+                    QMutexLocker lock(&m_mutex);
+                    ++m_disconnections;
+                });
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                     while (socket->canReadLine()) {
                         QByteArray line = socket->readLine();
@@ -129,4 +139,5 @@ private:
     QHash<int, QByteArray> m_replies;
     QStringList m_lines;
     int m_connections = 0;
+    int m_disconnections = 0;
 };
