@@ -3,12 +3,15 @@
 #include <QFont>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QVariantAnimation>
 
 namespace {
 constexpr int FadeMs = 100;
 const QColor HoverColour(0x80, 0x80, 0x80, 0xAF);
 const QColor PressedColour(0x40, 0x60, 0x90, 0xC0);
+const QColor ConfirmedColour(0x2E, 0xA0, 0x4A, 0xB0);
+constexpr int FlashMs = 150;
 } // namespace
 
 HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
@@ -46,7 +49,11 @@ void HitAreaItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         painter->drawText(r, Qt::AlignCenter, m_text);
     }
 
-    if (m_pressed) {
+    if (m_flashing) {
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(ConfirmedColour);
+        painter->drawEllipse(r);
+    } else if (m_pressed) {
         painter->setPen(Qt::NoPen);
         painter->setBrush(PressedColour);
         painter->drawEllipse(r);
@@ -114,4 +121,14 @@ void HitAreaItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
     // Like a button: a finger that slides off before lifting sends nothing.
     if (inside)
         emit clicked();
+}
+
+void HitAreaItem::flash()
+{
+    m_flashing = true;
+    update();
+    QTimer::singleShot(FlashMs, this, [this] {
+        m_flashing = false;
+        update();
+    });
 }

@@ -21,6 +21,10 @@ public:
 
     bool isHighlighted() const { return m_highlight > 0.0; }
 
+    // Shows for a moment that the server has taken the command.
+    void flash();
+    bool isFlashing() const { return m_flashing; }
+
 signals:
     void clicked();
 
@@ -41,5 +45,6 @@ private:
     int m_fontSize;
     qreal m_highlight = 0.0;
     bool m_pressed = false;
+    bool m_flashing = false;
     QVariantAnimation *m_fade = nullptr;
 };

@@ -691,14 +691,24 @@ void TMainClient::Button3Click(QObject *)
     }
 }
 
-void TMainClient::moveLClick(QObject *)
+void TMainClient::moveLClick(QObject *Sender)
 {
     kataxorisi(component(u"SpeedButton25"));
+    if (m_lastCommandConfirmed)
+        flash(Sender);
 }
 
-void TMainClient::moveRClick(QObject *)
+void TMainClient::moveRClick(QObject *Sender)
 {
     kataxorisi(component(u"SpeedButton31"));
+    if (m_lastCommandConfirmed)
+        flash(Sender);
+}
+
+void TMainClient::flash(QObject *control)
+{
+    if (auto *area = qobject_cast<HitAreaItem *>(control))
+        area->flash();
 }
 
 // The command channel.
@@ -731,6 +741,7 @@ bool TMainClient::isLinkConnected()
 
 void TMainClient::kataxorisi(QObject *control)
 {
+    m_lastCommandConfirmed = false;
     if (!isLinkConnected()) {
         showMessage(Messages::noConnection());
         switchTimer1(true);
@@ -740,6 +751,10 @@ void TMainClient::kataxorisi(QObject *control)
     try {
         IdTCPClient1->writeLine(control->objectName());
         replyCheck();
+        // A user who is not looking at the server's screen still sees that the sign arrived;
+        // a reply wait that merely ran out confirms nothing.
+        if (m_lastCommandConfirmed)
+            flash(control);
     } catch (const LinkError &) {
         // The connection is left as it is: discovery or the button brings the link back.
         switchTimer1(true);
@@ -751,6 +766,7 @@ void TMainClient::kataxorisi(QObject *control)
 void TMainClient::replyCheck()
 {
     Label1->setText(IdTCPClient1->readLine(m_options.replyWaitMs));
+    m_lastCommandConfirmed = Label1->text() == u"ok";
     if (!WireFormat::isAcceptedReply(Label1->text())) {
         showMessage(Messages::refusal());
         disconnectLink();

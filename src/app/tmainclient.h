@@ -69,6 +69,8 @@ public:
 
     // The command channel.
     void kataxorisi(QObject *control);
+    // Whether the last command that kataxorisi sent was answered "ok".
+    bool lastCommandConfirmed() const { return m_lastCommandConfirmed; }
     void writeRawLine(const QString &text);
     bool isLinkConnected();
     void connectAttempt();
@@ -127,6 +129,7 @@ private:
     void replyCheck();
     void showMessage(const QString &text);
     void switchTimer1(bool on);
+    void flash(QObject *control);
     void togglePair(Layout::Handler toggle);
     void runPressRule(Layout::Handler rule, QObject *sender);
     QString settingsPath() const;
@@ -138,6 +141,7 @@ private:
     QHash<QString, QGraphicsItem *> m_items;
     bool m_closing = false;
     bool m_inTimerTick = false;
+    bool m_lastCommandConfirmed = false;
     QElapsedTimer m_lastRefusedSave;
 
 public:

@@ -1,3 +1,4 @@
+#include "hitareaitem.h"
 #include "pressrules.h"
 #include "scriptedserver.h"
 #include "windowfixture.h"
@@ -70,6 +71,10 @@ private slots:
     void toggles();
     void checkBoxTakesItsWholeRectangle();
     void slidingOffSendsNothing();
+    void confirmationFlash_data();
+    void confirmationFlash();
+    void touch_data();
+    void touch();
 };
 
 // Points in the main screen's design units, worked out by hand from each panel's place and
@@ -171,6 +176,60 @@ void TestKeypad::slidingOffSendsNothing()
     QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, start + QPoint(0, 200));
     w->kataxorisi(w->component(u"n5"));
     QTRY_COMPARE(w.server.lines(), QStringList {"n5"});
+}
+
+void TestKeypad::confirmationFlash_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("flashes");
+
+    QTest::newRow("ok") << QByteArray("ok\r\n") << true;
+    QTest::newRow("empty reply") << QByteArray("\r\n") << false;
+    QTest::newRow("no reply within the wait") << ScriptedServer::Silent << false;
+    QTest::newRow("refused") << QByteArray("no\r\n") << false;
+}
+
+void TestKeypad::confirmationFlash()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, flashes);
+
+    KeypadFixture w;
+    w.server.setReply(0, reply);
+    auto *area = qobject_cast<HitAreaItem *>(w->component(u"a6"));
+    w.press(u"a6");
+    QCOMPARE(area->isFlashing(), flashes);
+    QTRY_VERIFY(!area->isFlashing());
+}
+
+void TestKeypad::touch_data()
+{
+    QTest::addColumn<QPoint>("liftOffset");
+    QTest::addColumn<QStringList>("sent");
+
+    QTest::newRow("tap") << QPoint(0, 0) << QStringList {"a6"};
+    QTest::newRow("finger moves within the sign") << QPoint(5, 5) << QStringList {"a6"};
+    QTest::newRow("finger slides off") << QPoint(0, 100) << QStringList {};
+}
+
+void TestKeypad::touch()
+{
+    QFETCH(QPoint, liftOffset);
+    QFETCH(QStringList, sent);
+
+    KeypadFixture w;
+    // Touch points are routed by their place on the screen: the window must lie within the
+    // test platform's 800 × 600 screen.
+    w->resize(760, 540);
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    static QPointingDevice *screen = QTest::createTouchDevice();
+    const QPoint start = w.centreOf(u"a6");
+    QTest::touchEvent(w->viewport(), screen).press(0, start);
+    if (!liftOffset.isNull())
+        QTest::touchEvent(w->viewport(), screen).move(0, start + liftOffset);
+    QTest::touchEvent(w->viewport(), screen).release(0, start + liftOffset);
+    w->kataxorisi(w->component(u"n5"));
+    QTRY_COMPARE(w.server.lines(), sent + QStringList {"n5"});
 }
 
 QTEST_MAIN(TestKeypad)
