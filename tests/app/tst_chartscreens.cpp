@@ -1,8 +1,7 @@
+#include "connectedwindow.h"
 #include "layout.h"
 #include "messages.h"
 #include "panelitem.h"
-#include "scriptedserver.h"
-#include "windowfixture.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -10,22 +9,6 @@
 #include <QTimer>
 
 namespace {
-
-const QStringList pairedPanels
-    = {"PanelKatavasi1", "PanelKatavasi2", "Panelanavasi1", "Panelanavasi2", "PanelPoiotitas1",
-        "PanelPoiotitas2", "PanelIson1", "PanelIson2", "Panelgorgo", "Panelfthores",
-        "PanelxronikiAgogi1", "PanelxronikiAgogi2", "PanelMartyries1", "PanelMartyries2"};
-
-QStringList visiblePanels(const WindowFixture &w)
-{
-    QStringList visible;
-    for (const QString &name : pairedPanels) {
-        // Their own flags: the main screen itself is hidden while a chart is shown.
-        if (w->item(name)->isVisibleTo(w->Panel1))
-            visible << name;
-    }
-    return visible;
-}
 
 // The buttons laid on a chart panel or on the move pad, in layout order.
 QList<const Layout::Row *> buttonsOn(const char *container)
@@ -38,20 +21,6 @@ QList<const Layout::Row *> buttonsOn(const char *container)
     }
     return buttons;
 }
-
-struct ConnectedWindow : WindowFixture
-{
-    ConnectedWindow()
-    {
-        window->resize(1280, 800);
-        window->show();
-        window->Edit2->setText(QStringLiteral("127.0.0.1"));
-        window->Edit3->setText(QString::number(server.port()));
-        window->ConnectDisconnectClick(nullptr);
-    }
-
-    ScriptedServer server;
-};
 
 } // namespace
 
@@ -88,7 +57,7 @@ void TestChartScreens::chartSigns()
 
     ConnectedWindow w;
     w.press(u"enallagianavasi"); // a main-screen state that the chart must leave alone
-    const QStringList mainState = visiblePanels(w);
+    const QStringList mainState = w.shownPairPanels();
     w.press(tile);
 
     QStringList expected;
@@ -109,14 +78,14 @@ void TestChartScreens::chartSigns()
 
     w.press(screen == u"Panel2" ? u"Button1" : u"Button2");
     QVERIFY(w->Panel1->isVisible());
-    QCOMPARE(visiblePanels(w), mainState);
+    QCOMPARE(w.shownPairPanels(), mainState);
 }
 
 void TestChartScreens::movePadKeys()
 {
     ConnectedWindow w;
     w.press(u"CornerButton1");
-    const QStringList mainState = visiblePanels(w);
+    const QStringList mainState = w.shownPairPanels();
     w.press(u"move_client");
     QVERIFY(w->Panel4->isVisible());
     QVERIFY(!w->Panel1->isVisible());
@@ -129,7 +98,7 @@ void TestChartScreens::movePadKeys()
         (QStringList {"move_client", "SpeedButton25", "SpeedButton31", "SpeedButton7",
             "SpeedButton8", "SpeedButton9", "SpeedButton10", "n5"}));
     // The big arrows send the main tiles' names without the tiles' resets.
-    QCOMPARE(visiblePanels(w), mainState);
+    QCOMPARE(w.shownPairPanels(), mainState);
     QVERIFY(w->Panel4->isVisible());
 }
 

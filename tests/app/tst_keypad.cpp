@@ -1,7 +1,6 @@
+#include "connectedwindow.h"
 #include "hitareaitem.h"
 #include "pressrules.h"
-#include "scriptedserver.h"
-#include "windowfixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,52 +9,13 @@
 
 namespace {
 
-const QStringList pairedPanels = {
-    "PanelKatavasi1",
-    "PanelKatavasi2",
-    "Panelanavasi1",
-    "Panelanavasi2",
-    "PanelPoiotitas1",
-    "PanelPoiotitas2",
-    "PanelIson1",
-    "PanelIson2",
-    "Panelgorgo",
-    "Panelfthores",
-    "PanelxronikiAgogi1",
-    "PanelxronikiAgogi2",
-    "PanelMartyries1",
-    "PanelMartyries2",
-};
-
-QStringList visiblePanels(const WindowFixture &w)
+struct KeypadFixture : ConnectedWindow
 {
-    QStringList visible;
-    for (const QString &name : pairedPanels) {
-        if (w->item(name)->isVisible())
-            visible << name;
-    }
-    return visible;
-}
-
-// A shown window of 1280 × 800, so the two axes scale differently, connected to a server.
-struct KeypadFixture : WindowFixture
-{
-    KeypadFixture()
-    {
-        window->resize(1280, 800);
-        window->show();
-        window->Edit2->setText(QStringLiteral("127.0.0.1"));
-        window->Edit3->setText(QString::number(server.port()));
-        window->ConnectDisconnectClick(nullptr);
-    }
-
     void pressAtDesignPoint(QPointF point) const
     {
         const QPoint scaled(qRound(point.x() * 1280 / 1024), qRound(point.y() * 800 / 720));
         QTest::mouseClick(window->viewport(), Qt::LeftButton, {}, scaled);
     }
-
-    ScriptedServer server;
 };
 
 } // namespace
@@ -137,7 +97,7 @@ void TestKeypad::toggles()
     QFETCH(QString, alternate);
 
     KeypadFixture w;
-    const QStringList atStart = visiblePanels(w);
+    const QStringList atStart = w.shownPairPanels();
     QVERIFY(atStart.contains(primary));
     QVERIFY(!atStart.contains(alternate));
 
@@ -145,13 +105,13 @@ void TestKeypad::toggles()
     QStringList swapped = atStart;
     swapped.removeOne(primary);
     swapped << alternate;
-    QStringList now = visiblePanels(w);
+    QStringList now = w.shownPairPanels();
     now.sort();
     swapped.sort();
     QCOMPARE(now, swapped);
 
     w.press(toggle);
-    QCOMPARE(visiblePanels(w), atStart);
+    QCOMPARE(w.shownPairPanels(), atStart);
 
     w->kataxorisi(w->component(u"n5"));
     QTRY_COMPARE(w.server.lines(), QStringList {"n5"});

@@ -2,6 +2,8 @@
 
 #include "bitmaplistanimation.h"
 #include "imagecontrolitem.h"
+#include "panelitem.h"
+#include "pressrules.h"
 #include "tmainclient.h"
 
 #include <QGraphicsItem>
@@ -87,6 +89,20 @@ struct WindowFixture
         return window->BitmapListAnimation1->isEnabled()
             && !window->BitmapListAnimation2->isEnabled()
             && image->bitmap().cacheKey() == window->BitmapListAnimation1->frame().cacheKey();
+    }
+
+    // The panels of the seven pairs that are shown, by their own flags: the main screen
+    // itself may be hidden behind a chart.
+    QStringList shownPairPanels() const
+    {
+        QStringList shown;
+        for (const PressRules::TogglePair &pair : PressRules::togglePairs()) {
+            for (const char *name : {pair.primary, pair.alternate}) {
+                if (window->item(QString::fromLatin1(name))->isVisibleTo(window->Panel1))
+                    shown << QString::fromLatin1(name);
+            }
+        }
+        return shown;
     }
 
     TestEnvironment env;

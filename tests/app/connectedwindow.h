@@ -1,0 +1,22 @@
+#pragma once
+
+#include "scriptedserver.h"
+#include "windowfixture.h"
+
+#include <QLineEdit>
+
+// A shown window of 1280 × 800, so that the two axes scale differently, connected to a
+// loopback server through the settings screen's fields.
+struct ConnectedWindow : WindowFixture
+{
+    ConnectedWindow()
+    {
+        window->resize(1280, 800);
+        window->show();
+        window->Edit2->setText(QStringLiteral("127.0.0.1"));
+        window->Edit3->setText(QString::number(server.port()));
+        window->ConnectDisconnectClick(nullptr);
+    }
+
+    ScriptedServer server;
+};
