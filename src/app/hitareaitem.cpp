@@ -1,5 +1,7 @@
 #include "hitareaitem.h"
 
+#include "signtable.h"
+
 #include <QFont>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
@@ -25,6 +27,13 @@ HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
     setPos(row.rect.topLeft());
     setAcceptHoverEvents(true);
     setAcceptedMouseButtons(Qt::LeftButton);
+    // The sign's name, so that a mouse user can learn every sign; a screen reader finds it
+    // in the accessibleName property.
+    if (const SignTable::Row *sign = SignTable::find(objectName())) {
+        const QString name = SignTable::displayName(*sign);
+        setToolTip(name);
+        setProperty("accessibleName", name);
+    }
 }
 
 QRectF HitAreaItem::boundingRect() const

@@ -2,6 +2,7 @@
 #include "tmainclient.h"
 #include "zpapplication.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
@@ -29,6 +30,7 @@ int main(int argc, char *argv[])
     ZpApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("ZP Client"));
     app.setApplicationVersion(QStringLiteral("2.1.2.0"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/assets/zp-client.png")));
 
     try {
         TMainClient window;

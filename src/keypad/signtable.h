@@ -10,17 +10,20 @@
 // a press sends: the command is still the hit area's component name.
 namespace SignTable {
 
-// Where a glyph goes. Next starts a new base glyph to the right of everything so far, on
-// the common baseline; the other places attach a mark to the latest base glyph, stacked
-// clear of whatever already lies above or below it.
+// Where a glyph goes. Next starts a new base glyph to the right of everything so far,
+// centred on the height of the base before it. Above, Below and their Start and End forms
+// attach a mark to the latest base glyph, stacked clear of whatever already lies above or
+// below it; AboveAll and BelowAll centre it over or under everything so far.
 enum class Place {
     Next,
     Above,
     AboveStart,
     AboveEnd,
+    AboveAll,
     Below,
     BelowStart,
     BelowEnd,
+    BelowAll,
 };
 
 enum class Ink {
@@ -61,6 +64,7 @@ struct Glyph
     const char *text = nullptr; // UTF-8: one Byzantine musical symbol, a Greek letter or a word
     Place place = Place::Next;
     Ink ink = Ink::Black;
+    float size = 1; // relative to the other glyphs of the row
 };
 
 inline constexpr int maxGlyphs = 5;

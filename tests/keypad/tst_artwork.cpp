@@ -1,0 +1,298 @@
+#include "layout.h"
+#include "signtable.h"
+
+#include <QImage>
+#include <QSet>
+#include <QTest>
+
+using namespace Layout;
+
+namespace {
+
+QString str(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+
+QString assetFile(const QString &name)
+{
+    return QStringLiteral(ZP_ASSETS_DIR "/%1.png").arg(name);
+}
+
+// Premultiplied, so that every fully transparent pixel compares equal whatever colour the
+// file keeps under it.
+QImage loadAsset(const QString &file)
+{
+    return QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The components the window paints from a file of the assets.
+QList<const Row *> pictures()
+{
+    QList<const Row *> found;
+    for (const Row &row : rows()) {
+        const bool pictureKind = row.kind == Kind::Image || row.kind == Kind::ImageControl
+            || row.kind == Kind::BitmapListAnimation;
+        if (pictureKind && !row.bitmap.isEmpty())
+            found.append(&row);
+    }
+    return found;
+}
+
+bool isHitArea(const Row &row)
+{
+    return row.kind == Kind::SpeedButton
+        || (row.kind == Kind::Button && row.style == Style::TransparentCircle);
+}
+
+QList<const Row *> hitAreasOver(const Row &picture)
+{
+    QList<const Row *> areas;
+    for (const Row &row : rows()) {
+        if (picture.parent && isHitArea(row) && str(row.parent) == str(picture.parent)
+            && row.rect.intersects(picture.rect))
+            areas.append(&row);
+    }
+    return areas;
+}
+
+// The window stretches a bitmap to its picture's rectangle; this is the inverse mapping.
+QRect inPixels(const Row &picture, const QRectF &rect)
+{
+    const qreal sx = picture.bitmap.width() / picture.rect.width();
+    const qreal sy = picture.bitmap.height() / picture.rect.height();
+    const QRectF mapped((rect.x() - picture.rect.x()) * sx, (rect.y() - picture.rect.y()) * sy,
+        rect.width() * sx, rect.height() * sy);
+    return mapped.toAlignedRect().intersected(QRect(QPoint(0, 0), picture.bitmap));
+}
+
+// A press on one of these sends a sign: the hit areas of the sign panels and chart panels,
+// not the control grid's tiles, which lie straight on their screen.
+bool isSignHitArea(const Row &row)
+{
+    if (row.kind != Kind::SpeedButton || !row.parent)
+        return false;
+    const Row *panel = find(str(row.parent));
+    return panel && panel->kind == Kind::Panel && panel->parent;
+}
+
+bool sameGlyphs(const SignTable::Row &a, const SignTable::Row &b)
+{
+    const auto first = SignTable::glyphs(a);
+    const auto second = SignTable::glyphs(b);
+    return std::ranges::equal(first, second, [](const auto &x, const auto &y) {
+        return qstrcmp(x.text, y.text) == 0 && x.place == y.place && x.ink == y.ink
+            && x.size == y.size;
+    });
+}
+
+} // namespace
+
+class TestArtwork : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void assetHasItsPixelSize_data();
+    void assetHasItsPixelSize();
+    void connectionPictureIsTransparentAroundIt_data();
+    void connectionPictureIsTransparentAroundIt();
+    void tileLiesUnderHitArea_data();
+    void tileLiesUnderHitArea();
+    void tilesOfAPictureDiffer_data();
+    void tilesOfAPictureDiffer();
+    void signHitAreaHasARow_data();
+    void signHitAreaHasARow();
+    void rowsNameSignHitAreas();
+    void signsOfAPictureDiffer_data();
+    void signsOfAPictureDiffer();
+};
+
+void TestArtwork::assetHasItsPixelSize_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
+
+    for (const Row *picture : pictures())
+        QTest::newRow(picture->name) << assetFile(str(picture->name)) << picture->bitmap;
+    QTest::newRow("program icon") << assetFile(QStringLiteral("zp-client")) << QSize(256, 256);
+}
+
+void TestArtwork::assetHasItsPixelSize()
+{
+    QFETCH(QString, file);
+    QFETCH(QSize, size);
+
+    const QImage image(file);
+    QVERIFY2(!image.isNull(), qPrintable(file));
+    QCOMPARE(image.size(), size);
+}
+
+void TestArtwork::connectionPictureIsTransparentAroundIt_data()
+{
+    QTest::addColumn<QString>("file");
+
+    for (const Row *picture : pictures()) {
+        if (picture->kind == Kind::BitmapListAnimation)
+            QTest::newRow(picture->name) << assetFile(str(picture->name));
+    }
+}
+
+void TestArtwork::connectionPictureIsTransparentAroundIt()
+{
+    QFETCH(QString, file);
+
+    const QImage image(file);
+    QVERIFY2(!image.isNull(), qPrintable(file));
+    QVERIFY(image.hasAlphaChannel());
+    const QRect all = image.rect();
+    for (const QPoint corner : {all.topLeft(), all.topRight(), all.bottomLeft(), all.bottomRight()})
+        QCOMPARE(qAlpha(image.pixel(corner)), 0);
+    QCOMPARE(qAlpha(image.pixel(all.center())), 255);
+}
+
+void TestArtwork::tileLiesUnderHitArea_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QRect>("area");
+
+    for (const Row *picture : pictures()) {
+        for (const Row *area : hitAreasOver(*picture)) {
+            QTest::addRow("%s %s", picture->name, area->name)
+                << assetFile(str(picture->name)) << inPixels(*picture, area->rect);
+        }
+    }
+}
+
+void TestArtwork::tileLiesUnderHitArea()
+{
+    QFETCH(QString, file);
+    QFETCH(QRect, area);
+
+    const QImage image = loadAsset(file);
+    QVERIFY2(!image.isNull(), qPrintable(file));
+    // The top left corner shows the picture's ground: every tile keeps clear of it.
+    const QRgb ground = image.pixel(0, 0);
+    const QPoint centre = area.center();
+    for (const QPoint offset :
+        {QPoint(0, 0), QPoint(-2, 0), QPoint(2, 0), QPoint(0, -2), QPoint(0, 2)}) {
+        const QPoint probe = centre + offset;
+        QVERIFY2(image.pixel(probe) != ground,
+            qPrintable(QStringLiteral("ground at (%1, %2)").arg(probe.x()).arg(probe.y())));
+    }
+}
+
+void TestArtwork::tilesOfAPictureDiffer_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QList<QRect>>("tiles");
+
+    for (const Row *picture : pictures()) {
+        const QList<const Row *> areas = hitAreasOver(*picture);
+        if (areas.size() < 2)
+            continue;
+        QStringList names;
+        QList<QRect> tiles;
+        for (const Row *area : areas) {
+            names.append(str(area->name));
+            tiles.append(inPixels(*picture, area->rect));
+        }
+        QTest::newRow(picture->name) << assetFile(str(picture->name)) << names << tiles;
+    }
+}
+
+void TestArtwork::tilesOfAPictureDiffer()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, names);
+    QFETCH(QList<QRect>, tiles);
+
+    const QImage image = loadAsset(file);
+    QVERIFY2(!image.isNull(), qPrintable(file));
+    // Tiles differ in size by a pixel or two; compare the middles, where the signs are.
+    for (qsizetype i = 0; i < tiles.size(); ++i) {
+        for (qsizetype j = i + 1; j < tiles.size(); ++j) {
+            const QSize common(std::min(tiles[i].width(), tiles[j].width()) - 4,
+                std::min(tiles[i].height(), tiles[j].height()) - 4);
+            QRect middle(QPoint(0, 0), common);
+            middle.moveCenter(tiles[i].center());
+            const QImage first = image.copy(middle);
+            middle.moveCenter(tiles[j].center());
+            const QImage second = image.copy(middle);
+            QVERIFY2(first != second, qPrintable(names[i] + QStringLiteral(" = ") + names[j]));
+        }
+    }
+}
+
+void TestArtwork::signHitAreaHasARow_data()
+{
+    QTest::addColumn<QString>("command");
+
+    for (const Row &row : rows()) {
+        if (isSignHitArea(row))
+            QTest::newRow(row.name) << str(row.name);
+    }
+}
+
+void TestArtwork::signHitAreaHasARow()
+{
+    QFETCH(QString, command);
+
+    const SignTable::Row *sign = SignTable::find(command);
+    QVERIFY(sign);
+    QVERIFY(!SignTable::glyphs(*sign).empty());
+    QVERIFY(!QString::fromUtf8(sign->greek).trimmed().isEmpty());
+    QVERIFY(!QString::fromUtf8(sign->latin).trimmed().isEmpty());
+}
+
+void TestArtwork::rowsNameSignHitAreas()
+{
+    QSet<QString> seen;
+    for (const SignTable::Row &sign : SignTable::rows()) {
+        const QString command = str(sign.command);
+        const Row *row = find(command);
+        QVERIFY2(row, qPrintable(command + QStringLiteral(": no such control")));
+        QVERIFY2(isSignHitArea(*row), qPrintable(command + QStringLiteral(": not a sign")));
+        QVERIFY2(!seen.contains(command), qPrintable(command + QStringLiteral(": listed twice")));
+        seen.insert(command);
+    }
+}
+
+void TestArtwork::signsOfAPictureDiffer_data()
+{
+    QTest::addColumn<QStringList>("commands");
+
+    for (const Row *picture : pictures()) {
+        QStringList commands;
+        for (const Row *area : hitAreasOver(*picture)) {
+            if (isSignHitArea(*area))
+                commands.append(str(area->name));
+        }
+        if (commands.size() > 1)
+            QTest::newRow(picture->name) << commands;
+    }
+}
+
+// Tiles of different colours showing the same glyphs would pass the pixel comparison; a
+// cantor would still see two equal signs.
+void TestArtwork::signsOfAPictureDiffer()
+{
+    QFETCH(QStringList, commands);
+
+    QList<const SignTable::Row *> signs;
+    for (const QString &command : commands) {
+        if (const SignTable::Row *sign = SignTable::find(command))
+            signs.append(sign);
+    }
+    for (qsizetype i = 0; i < signs.size(); ++i) {
+        for (qsizetype j = i + 1; j < signs.size(); ++j) {
+            QVERIFY2(!sameGlyphs(*signs[i], *signs[j]),
+                qPrintable(
+                    str(signs[i]->command) + QStringLiteral(" = ") + str(signs[j]->command)));
+        }
+    }
+}
+
+QTEST_MAIN(TestArtwork)
+#include "tst_artwork.moc"

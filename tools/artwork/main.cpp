@@ -1,0 +1,215 @@
+// zp-artwork: draws every picture of the keypad from the layout tables and the sign table.
+//   zp-artwork <assets folder>   writes the PNG files the window loads
+//   zp-artwork --sign-table      prints the sign table as Markdown
+
+#include "chartpainter.h"
+#include "glyphpainter.h"
+#include "iconpainter.h"
+#include "layout.h"
+#include "picturegeometry.h"
+#include "signtable.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QTextStream>
+
+namespace {
+
+constexpr const char *controlGrid = "Image17";
+constexpr QSize programIconSize(256, 256);
+
+QString placeName(SignTable::Place place)
+{
+    using enum SignTable::Place;
+    switch (place) {
+    case Next:
+        return {};
+    case Above:
+        return QStringLiteral(" above");
+    case AboveStart:
+        return QStringLiteral(" above start");
+    case AboveEnd:
+        return QStringLiteral(" above end");
+    case AboveAll:
+        return QStringLiteral(" above all");
+    case Below:
+        return QStringLiteral(" below");
+    case BelowStart:
+        return QStringLiteral(" below start");
+    case BelowEnd:
+        return QStringLiteral(" below end");
+    case BelowAll:
+        return QStringLiteral(" below all");
+    }
+    return {};
+}
+
+QString inkName(SignTable::Ink ink)
+{
+    switch (ink) {
+    case SignTable::Ink::Black:
+        return {};
+    case SignTable::Ink::Red:
+        return QStringLiteral(" red");
+    case SignTable::Ink::Teal:
+        return QStringLiteral(" teal");
+    case SignTable::Ink::Green:
+        return QStringLiteral(" green");
+    case SignTable::Ink::Grey:
+        return QStringLiteral(" grey");
+    }
+    return {};
+}
+
+QString describe(const SignTable::Row &sign)
+{
+    QStringList parts;
+    for (const SignTable::Glyph &glyph : SignTable::glyphs(sign)) {
+        const QString text = QString::fromUtf8(glyph.text);
+        QString shown = text; // as Markdown: a bare asterisk would start emphasis
+        shown.replace(QLatin1Char('*'), QStringLiteral("\\*"));
+        QStringList codes;
+        for (uint c : text.toUcs4())
+            codes.append(QStringLiteral("U+%1").arg(c, 4, 16, QLatin1Char('0')).toUpper());
+        const QString size = glyph.size == 1 ? QString() : QStringLiteral(" x%1").arg(glyph.size);
+        parts.append(QStringLiteral("%1 %2%3%4%5")
+                         .arg(shown, codes.join(QLatin1Char(' ')), placeName(glyph.place),
+                             inkName(glyph.ink), size));
+    }
+    return parts.join(QStringLiteral(" + "));
+}
+
+void printSignRows(QTextStream &out, const QList<const Layout::Row *> &areas)
+{
+    out << "| command | glyphs | Greek | transliteration |\n|---|---|---|---|\n";
+    for (const Layout::Row *area : areas) {
+        const SignTable::Row *sign = SignTable::find(QString::fromLatin1(area->name));
+        if (!sign)
+            continue;
+        out << "| `" << sign->command << "` | " << describe(*sign) << " | "
+            << QString::fromUtf8(sign->greek) << " | " << QString::fromUtf8(sign->latin) << " |\n";
+    }
+    out << '\n';
+}
+
+void printSignTable()
+{
+    QTextStream out(stdout);
+    QList<const Layout::Row *> pictured;
+    for (const Layout::Row &row : Layout::rows()) {
+        if (row.kind != Layout::Kind::Image || qstrcmp(row.name, controlGrid) == 0)
+            continue;
+        const QList<const Layout::Row *> areas = PictureGeometry::hitAreas(row);
+        out << "### " << row.name << " (" << row.parent << ")\n\n";
+        printSignRows(out, areas);
+        pictured += areas;
+    }
+    QList<const Layout::Row *> unpictured;
+    for (const Layout::Row &row : Layout::rows()) {
+        if (SignTable::find(QString::fromLatin1(row.name)) && !pictured.contains(&row))
+            unpictured.append(&row);
+    }
+    if (!unpictured.isEmpty()) {
+        out << "### Text buttons (no picture)\n\n";
+        printSignRows(out, unpictured);
+    }
+}
+
+bool save(const QDir &folder, const QString &name, const QImage &image, QSize size)
+{
+    QTextStream err(stderr);
+    if (image.size() != size) {
+        err << name << ": drawn at " << image.width() << "x" << image.height() << ", not "
+            << size.width() << "x" << size.height() << '\n';
+        return false;
+    }
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    if (!image.save(path, "PNG")) {
+        err << "cannot write " << path << '\n';
+        return false;
+    }
+    return true;
+}
+
+bool movesLeft(const Layout::Row &arrow)
+{
+    const QList<const Layout::Row *> areas = PictureGeometry::hitAreas(arrow);
+    return !areas.isEmpty() && areas.first()->handler == Layout::Handler::moveLClick;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // A build tool: it must run where there is no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTextStream err(stderr);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() != 2) {
+        err << "usage: zp-artwork <assets folder> | --sign-table\n";
+        return 2;
+    }
+
+    GlyphPainter glyphs;
+    if (const QString error = glyphs.loadFonts(); !error.isEmpty()) {
+        err << error << '\n';
+        return 1;
+    }
+    if (const QStringList missing = glyphs.missingGlyphs(); !missing.isEmpty()) {
+        err << "no font has the glyphs of\n  " << missing.join(QStringLiteral("\n  ")) << '\n';
+        return 1;
+    }
+
+    if (arguments.at(1) == u"--sign-table") {
+        printSignTable();
+        return 0;
+    }
+
+    QDir folder(arguments.at(1));
+    if (!folder.mkpath(QStringLiteral("."))) {
+        err << "cannot create " << folder.path() << '\n';
+        return 1;
+    }
+
+    const ChartPainter charts(glyphs);
+    const IconPainter icons(glyphs);
+    bool ok = true;
+    for (const Layout::Row &row : Layout::rows()) {
+        const QString name = QString::fromLatin1(row.name);
+        QImage image;
+        switch (row.kind) {
+        case Layout::Kind::Image:
+            if (qstrcmp(row.name, controlGrid) == 0) {
+                image = icons.controlGrid(row);
+            } else {
+                QString error;
+                image = charts.paint(row, &error);
+                if (image.isNull()) {
+                    err << error << '\n';
+                    ok = false;
+                    continue;
+                }
+            }
+            break;
+        case Layout::Kind::ImageControl:
+            if (row.bitmap.isEmpty())
+                continue; // it shows the connection pictures instead
+            image = IconPainter::moveArrow(row.bitmap, movesLeft(row));
+            break;
+        case Layout::Kind::BitmapListAnimation:
+            // The animation enabled at start shows the link as not yet connected.
+            image = IconPainter::connection(row.bitmap, !row.visible);
+            break;
+        default:
+            continue;
+        }
+        ok = save(folder, name, image, row.bitmap) && ok;
+    }
+    ok = save(folder, QStringLiteral("zp-client"), icons.programIcon(programIconSize),
+             programIconSize)
+        && ok;
+    return ok ? 0 : 1;
+}
