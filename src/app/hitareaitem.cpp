@@ -141,3 +141,17 @@ void HitAreaItem::flash()
         update();
     });
 }
+
+QVariant HitAreaItem::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    // A screen hidden under the pointer sends no hover leave: without this, the sign would
+    // still look hovered when the screen comes back.
+    if (change == ItemVisibleHasChanged && !value.toBool()) {
+        if (m_fade)
+            m_fade->stop();
+        m_highlight = 0.0;
+        m_pressed = false;
+        setOpacity(1.0);
+    }
+    return QGraphicsObject::itemChange(change, value);
+}

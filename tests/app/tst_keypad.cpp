@@ -31,6 +31,7 @@ private slots:
     void toggles();
     void checkBoxTakesItsWholeRectangle();
     void slidingOffSendsNothing();
+    void hoverEndsWhenScreenHides();
     void confirmationFlash_data();
     void confirmationFlash();
     void touch_data();
@@ -136,6 +137,22 @@ void TestKeypad::slidingOffSendsNothing()
     QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, start + QPoint(0, 200));
     w->kataxorisi(w->component(u"n5"));
     QTRY_COMPARE(w.server.lines(), QStringList {"n5"});
+}
+
+void TestKeypad::hoverEndsWhenScreenHides()
+{
+    KeypadFixture w;
+    auto *area = qobject_cast<HitAreaItem *>(w->component(u"rythmiseisshow"));
+    QTest::mouseMove(w->viewport(), w.centreOf(u"rythmiseisshow"));
+    QTRY_VERIFY(area->isHighlighted());
+    QCOMPARE(area->opacity(), 0.5);
+
+    // The settings screen opens under the pointer; back on the main screen the tile must
+    // not still look hovered.
+    w->rythmiseisshowClick(area);
+    w->Button1Click(nullptr);
+    QVERIFY(!area->isHighlighted());
+    QCOMPARE(area->opacity(), 1.0);
 }
 
 void TestKeypad::confirmationFlash_data()
