@@ -135,12 +135,11 @@ QString TcpClient::readLine(int waitMs)
 
 void TcpClient::disconnectFromServer()
 {
-    if (!m_open) {
-        // Bytes left over from a connection the server closed would make the connected test
-        // answer true for ever, and this button would never connect again.
-        m_input.clear();
+    // Bytes left over from the connection, whichever side closed it, would make the connected
+    // test answer true, and the button would disconnect again instead of connecting.
+    m_input.clear();
+    if (!m_open)
         return;
-    }
     m_open = false;
     if (m_socket->state() == QAbstractSocket::ConnectedState)
         m_socket->disconnectFromHost();

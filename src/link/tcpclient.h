@@ -44,7 +44,8 @@ public:
     // with no complete line left.
     QString readLine(int waitMs);
 
-    // Closes an open connection and emits disconnected(); does nothing otherwise.
+    // Drops the received bytes not read yet; closes an open connection and emits
+    // disconnected(), and does nothing more otherwise.
     void disconnectFromServer();
 
     bool isOpen() const { return m_open; }

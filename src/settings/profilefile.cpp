@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <optional>
 
 namespace {
@@ -133,6 +132,84 @@ QString lineEndOf(QStringView text)
     return QStringLiteral("\r\n");
 }
 
+// A file saved in a Windows code page is not UTF-8. Each byte that does not belong to a UTF-8
+// sequence is kept as one of the low surrogates U+DC80 to U+DCFF, which UTF-8 cannot hold, and
+// written back as that byte: a save changes no byte outside the line it sets.
+constexpr char16_t firstKeptByte = 0xDC80;
+constexpr char16_t lastKeptByte = 0xDCFF;
+
+// The length of the well-formed UTF-8 sequence at the start of bytes, or 0.
+qsizetype utf8SequenceLength(QByteArrayView bytes)
+{
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(0);
+    qsizetype length = 0;
+    unsigned char low = 0x80; // the range of the second byte, which excludes overlong forms,
+    unsigned char high = 0xBF; // surrogates and code points beyond U+10FFFF
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    }
+    if (length == 0 || bytes.size() < length || byte(1) < low || byte(1) > high)
+        return 0;
+    for (qsizetype i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+QString decodeKeepingBytes(QByteArrayView bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            text.append(QChar(lead));
+            ++i;
+        } else if (const qsizetype length = utf8SequenceLength(bytes.sliced(i))) {
+            // Decoded here, not by QString::fromUtf8, which would drop a byte order mark that
+            // the writer has to put back.
+            char32_t code = lead & (0x7F >> length);
+            for (qsizetype k = 1; k < length; ++k)
+                code = (code << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+            text.append(QChar::fromUcs4(code));
+            i += length;
+        } else {
+            text.append(QChar(char16_t(firstKeptByte - 0x80 + lead)));
+            ++i;
+        }
+    }
+    return text;
+}
+
+QByteArray encodeKeepingBytes(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (u >= firstKeptByte && u <= lastKeptByte) {
+            bytes.append(text.sliced(runStart, i - runStart).toUtf8());
+            bytes.append(char(u - firstKeptByte + 0x80));
+            runStart = i + 1;
+        }
+    }
+    bytes.append(text.sliced(runStart).toUtf8());
+    return bytes;
+}
+
 std::optional<QString> readWholeFile(const QString &path)
 {
     QFile file(path);
@@ -143,9 +220,7 @@ std::optional<QString> readWholeFile(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    // Keeping the byte order mark as a character lets the writer put it back unchanged.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
+    return decodeKeepingBytes(bytes);
 }
 
 } // namespace
@@ -223,7 +298,7 @@ bool writeProfileFile(const QString &path, const QString &fileText)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = fileText.toUtf8();
+    const QByteArray bytes = encodeKeepingBytes(fileText);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
@@ -239,8 +314,16 @@ QString readProfileValue(
 
 bool writeProfileValue(const QString &path, QStringView section, QStringView key, QStringView value)
 {
-    const std::optional<QString> old = readWholeFile(path);
-    if (!old)
+    return writeProfileValues(path, section, {{key.toString(), value.toString()}});
+}
+
+bool writeProfileValues(const QString &path, QStringView section,
+    const QList<std::pair<QString, QString>> &keysAndValues)
+{
+    std::optional<QString> text = readWholeFile(path);
+    if (!text)
         return false;
-    return writeProfileFile(path, writeProfileString(*old, section, key, value));
+    for (const auto &[key, value] : keysAndValues)
+        text = writeProfileString(*text, section, key, value);
+    return writeProfileFile(path, *text);
 }

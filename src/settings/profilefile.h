@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringView>
+#include <utility>
 
 // INI text in the manner of the Windows private-profile functions. Section and key names match
 // regardless of letter case; blanks (spaces, tabs) around names and values do not count; the first
@@ -20,12 +22,12 @@ QString readProfileString(
 QString writeProfileString(
     const QString &fileText, QStringView section, QStringView key, QStringView value);
 
-// The whole file as UTF-8 text, a leading byte order mark kept as U+FEFF; a missing or unreadable
-// file gives an empty text.
+// The whole file as UTF-8 text, a leading byte order mark kept as U+FEFF and each byte that is not
+// part of UTF-8 as U+DC80 to U+DCFF; a missing or unreadable file gives an empty text.
 QString readProfileFile(const QString &path);
 
-// Replaces the file atomically; false when the folder is missing, the existing file is read-only
-// or anything else fails.
+// Replaces the file atomically, U+DC80 to U+DCFF written back as the bytes they stand for; false
+// when the folder is missing, the existing file is read-only or anything else fails.
 bool writeProfileFile(const QString &path, const QString &fileText);
 
 QString readProfileValue(
@@ -35,3 +37,8 @@ QString readProfileValue(
 // or exists but cannot be read, since rewriting it would lose its other contents.
 bool writeProfileValue(
     const QString &path, QStringView section, QStringView key, QStringView value);
+
+// Sets the keys of one section in turn, then writes the file once, so that a reader or a save
+// cut short never finds some of them set and others not; false as for writeProfileValue.
+bool writeProfileValues(const QString &path, QStringView section,
+    const QList<std::pair<QString, QString>> &keysAndValues);

@@ -34,9 +34,9 @@ SaveResult save(const QString &path, const QString &portText, const QString &hos
     const std::optional<qint32> port = strToInt(portText);
     if (!port)
         return SaveResult::PortNotANumber;
-    if (!writeProfileValue(path, Section, PortKey, QString::number(*port)))
-        return SaveResult::WriteRefused;
-    if (!writeProfileValue(path, Section, HostKey, host))
+    // One write for both: a save cut short by a crash or a power cut must not leave the new
+    // port with the old host.
+    if (!writeProfileValues(path, Section, {{PortKey, QString::number(*port)}, {HostKey, host}}))
         return SaveResult::WriteRefused;
     return SaveResult::Saved;
 }

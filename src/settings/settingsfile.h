@@ -24,8 +24,8 @@ Address load(const QString &path);
 
 enum class SaveResult { Saved, PortNotANumber, WriteRefused };
 
-// Writes the port, then the host. A port text that is not a number writes nothing; a
-// refused write stops there, so the port may be saved with the old host.
+// Sets the port, then the host, and writes the file once, so that it holds either the old
+// address or the new one. A port text that is not a number, or a refused write, writes nothing.
 SaveResult save(const QString &path, const QString &portText, const QString &host);
 
 } // namespace SettingsFile

@@ -24,8 +24,9 @@ int main(int argc, char *argv[])
 
     StandInServer server(arguments.options);
     // Qt::endl flushes, so a watching terminal or script sees each line at once.
-    QObject::connect(&server, &StandInServer::logged, &app,
-        [&out](const QString &line) { out << line << Qt::endl; });
+    if (!arguments.options.quiet)
+        QObject::connect(&server, &StandInServer::logged, &app,
+            [&out](const QString &line) { out << line << Qt::endl; });
     if (!server.start()) {
         err << "zp-standin: " << server.errorString() << Qt::endl;
         return 1;
@@ -42,6 +43,7 @@ int main(int argc, char *argv[])
 
     server.stop();
     out << "zp-standin: " << server.linesReceived() << " lines received, " << server.clientsServed()
-        << " clients served" << Qt::endl;
+        << " clients served, lines checksum "
+        << QString::number(server.linesChecksum(), 16).rightJustified(16, u'0') << Qt::endl;
     return code;
 }

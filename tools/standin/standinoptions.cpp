@@ -64,8 +64,11 @@ StandInArguments parseStandInArguments(const QStringList &arguments)
         "Answer a connection's N-th line with 16385 bytes 'x' before CR LF; 0 never does "
         "(default: 0).",
         "N", "0");
+    const QCommandLineOption quiet("quiet",
+        "Print only the first line and the summary at exit, not every line and connection "
+        "(default: print them).");
     parser.addOptions({port, discoveryPort, noDiscovery, announce, refuse, reply, silent, delay,
-        closeAfter, oversizedAfter});
+        closeAfter, oversizedAfter, quiet});
 
     if (!parser.parse(arguments))
         return failure(parser.errorText());
@@ -110,5 +113,6 @@ StandInArguments parseStandInArguments(const QStringList &arguments)
     if (options.reply.contains('\n'))
         return failure("Invalid value for --reply: it must not contain a line feed.");
     options.silent = parser.isSet(silent);
+    options.quiet = parser.isSet(quiet);
     return result;
 }

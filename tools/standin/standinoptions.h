@@ -19,6 +19,7 @@ struct StandInOptions
     int delayMs = 0;
     int closeAfter = 0;
     int oversizedAfter = 0;
+    bool quiet = false;
 
     bool operator==(const StandInOptions &) const = default;
 };

@@ -133,6 +133,8 @@ void StandInServer::readLines(QTcpSocket *socket)
         const bool close = m_options.closeAfter > 0 && number == m_options.closeAfter;
         found->closing = close;
         ++m_linesReceived;
+        for (const char c : line + '\n')
+            m_linesChecksum = (m_linesChecksum ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
         log(found->peer + ' ' + printable(line));
 
         const QByteArray reply = m_options.silent ? QByteArray() : replyFor(line, number);

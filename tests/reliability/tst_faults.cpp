@@ -1,0 +1,159 @@
+#include "faultserver.h"
+#include "messages.h"
+#include "standinprocess.h"
+#include "windowfixture.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+
+Q_DECLARE_METATYPE(FaultServer::Fault)
+
+namespace {
+
+constexpr int replyWaitMs = 400;
+// A press blocks the window for at most the reply wait; the margin covers the work around
+// it on a loaded machine, and stays below the time a dripped line takes to complete.
+constexpr int pressMarginMs = 500;
+
+QStringList logLines(const WindowFixture &w)
+{
+    const QString text = w->Memo1->toPlainText();
+    return text.isEmpty() ? QStringList {} : text.split(u'\n');
+}
+
+void connectTo(WindowFixture &w, quint16 port)
+{
+    w->Edit2->setText(QStringLiteral("127.0.0.1"));
+    w->Edit3->setText(QString::number(port));
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+}
+
+// Presses the control; returns how long the press kept the window's thread.
+qint64 timedPress(WindowFixture &w, QStringView name)
+{
+    QElapsedTimer clock;
+    clock.start();
+    w->kataxorisi(w->component(name));
+    return clock.elapsed();
+}
+
+// With the server answering again, the button brings the link back: a first tap ends what
+// the connected test still counts as a connection, the next one connects.
+void reconnect(WindowFixture &w)
+{
+    if (w->isLinkConnected())
+        w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+}
+
+} // namespace
+
+class TestFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void serverFaults_data();
+    void serverFaults();
+    void serverKilledMidSession();
+};
+
+void TestFaults::serverFaults_data()
+{
+    QTest::addColumn<FaultServer::Fault>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("confirmed"); // the reply was "ok" within the wait
+    QTest::addColumn<bool>("stillLinked"); // the connected test is still true afterwards
+
+    using Fault = FaultServer::Fault;
+    const QString failed = Messages::noConnection();
+    // A failed read leaves the link given up: discovery on, the not-connected picture.
+    QTest::newRow("connection reset while awaited") << Fault::Reset << failed << false << false;
+    QTest::newRow("dripped slower than the wait") << Fault::DripSlow << "" << false << true;
+    QTest::newRow("dripped within the wait") << Fault::DripFast << "" << true << true;
+    // The "o" stays buffered after the close, and the connected test counts it.
+    QTest::newRow("close in the middle of a line")
+        << Fault::CloseMidLine << failed << false << true;
+    QTest::newRow("line of 1 MB") << Fault::Megabyte << failed << false << true;
+    QTest::newRow("accepts and never answers") << Fault::Silent << "" << false << true;
+}
+
+void TestFaults::serverFaults()
+{
+    QFETCH(FaultServer::Fault, fault);
+    QFETCH(QString, message);
+    QFETCH(bool, confirmed);
+    QFETCH(bool, stillLinked);
+
+    FaultServer server(fault);
+    WindowFixture w(replyWaitMs);
+    connectTo(w, server.port());
+    QVERIFY(w.showsConnectedPicture());
+
+    const qint64 pressMs = timedPress(w, u"a6");
+    QVERIFY2(pressMs < replyWaitMs + pressMarginMs, qPrintable(QString::number(pressMs)));
+    QCOMPARE(server.lines(), 1);
+    QCOMPARE(w.messages, message.isEmpty() ? QStringList {} : QStringList {message});
+    QCOMPARE(w->lastCommandConfirmed(), confirmed);
+    const bool givenUp = !message.isEmpty();
+    QCOMPARE(w.showsNotConnectedPicture(), givenUp);
+    QCOMPARE(w->Timer1->isActive(), givenUp);
+    QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
+    QCOMPARE(w->isLinkConnected(), stillLinked);
+
+    // The server answers again once the fault has played out.
+    QTRY_VERIFY(server.faultDone());
+    w.messages.clear();
+    reconnect(w);
+    QVERIFY(w.messages.isEmpty());
+    QVERIFY(w.showsConnectedPicture());
+    QCOMPARE(logLines(w).last(), Messages::clientConnected());
+    QVERIFY(timedPress(w, u"b2") < replyWaitMs + pressMarginMs);
+    QVERIFY(w.messages.isEmpty());
+    QVERIFY(w->lastCommandConfirmed());
+    QTRY_COMPARE(server.lines(), 2);
+}
+
+void TestFaults::serverKilledMidSession()
+{
+    StandInProcess standIn;
+    QVERIFY(standIn.start({}));
+    WindowFixture w(replyWaitMs);
+    connectTo(w, standIn.port());
+    QVERIFY(w.showsConnectedPicture());
+    w->kataxorisi(w->component(u"a6"));
+    QVERIFY(w->lastCommandConfirmed());
+
+    const quint16 port = standIn.port();
+    standIn.kill();
+    const qint64 pressMs = timedPress(w, u"a7");
+    QVERIFY2(pressMs < replyWaitMs + pressMarginMs, qPrintable(QString::number(pressMs)));
+    QCOMPARE(w.messages, QStringList {Messages::noConnection()});
+    QVERIFY(w.showsNotConnectedPicture());
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
+    QVERIFY(!w->isLinkConnected());
+
+    // While the server is away the button reports it, and the window goes on.
+    w.messages.clear();
+    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    QCOMPARE(w.messages, QStringList {Messages::notFound()});
+
+    // The server comes back on its port.
+    StandInProcess again;
+    QVERIFY(again.start({}, port));
+    w.messages.clear();
+    reconnect(w);
+    QVERIFY(w.messages.isEmpty());
+    QVERIFY(w.showsConnectedPicture());
+    w->kataxorisi(w->component(u"a8"));
+    QVERIFY(w.messages.isEmpty());
+    QVERIFY(w->lastCommandConfirmed());
+    QVERIFY(again.terminate().contains(QStringLiteral(" a8")));
+}
+
+QTEST_MAIN(TestFaults)
+#include "tst_faults.moc"

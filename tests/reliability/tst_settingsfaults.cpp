@@ -1,0 +1,140 @@
+#include "settingsfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+constexpr int killCount = 1000;
+constexpr quint32 killWindowUs = 10000;
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+struct Address
+{
+    QString port;
+    QString host;
+};
+
+} // namespace
+
+class TestSettingsFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void saveKeepsForeignBytes_data();
+    void saveKeepsForeignBytes();
+    void killedSaveLeavesOldOrNew();
+};
+
+// Files that other programs or editors left: in a Windows code page, or with broken UTF-8.
+void TestSettingsFaults::saveKeepsForeignBytes_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+
+    const QByteArray oldForm = "[Form]\r\nport=1\r\nipserver=a\r\n";
+    const QByteArray newForm = "[Form]\r\nport=6000\r\nipserver=10.0.0.5\r\n";
+    const QList<std::pair<const char *, std::pair<QByteArray, QByteArray>>> rows {
+        {"comment in a Greek code page", {"; \xc5\xeb\xeb\xdc\xe4\xe1\r\n", ""}},
+        {"lone 0xFF in another section", {"[Other]\r\nx=\xff\r\n", ""}},
+        {"sequence cut off at the end", {"", "; \xce"}},
+        {"overlong encoding", {"; \xc0\xaf\r\n", ""}},
+        {"encoded surrogate", {"; \xed\xa0\x80\r\n", ""}},
+        {"beyond U+10FFFF", {"; \xf4\x90\x80\x80\r\n", ""}},
+        {"byte order mark, then a code page", {"\xef\xbb\xbf; \xe5\r\n", ""}},
+        {"continuation bytes alone", {"; \x80\xbf\x80\r\n", ""}},
+        {"UTF-8 kept as it is", {"; \xce\x95\xce\xbb\xf0\x9f\x8e\xb5\r\n", ""}},
+    };
+    for (const auto &[name, around] : rows) {
+        const auto &[prefix, suffix] = around;
+        QTest::newRow(name) << prefix + oldForm + suffix << prefix + newForm + suffix;
+    }
+}
+
+void TestSettingsFaults::saveKeepsForeignBytes()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("ZP.INI"));
+    QVERIFY(writeFile(path, before));
+    QCOMPARE(SettingsFile::save(path, QStringLiteral("6000"), QStringLiteral("10.0.0.5")),
+        SettingsFile::SaveResult::Saved);
+    QCOMPARE(readFile(path), after);
+    QCOMPARE(SettingsFile::load(path).host, QStringLiteral("10.0.0.5"));
+}
+
+// A save loop in a process of its own is killed at random moments; whatever it was doing,
+// the file holds either the address before that save or the one after it, never a mixture
+// and never a part.
+void TestSettingsFaults::killedSaveLeavesOldOrNew()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("ZP.INI"));
+    QVERIFY(writeFile(path,
+        "; kept\r\n[Other]\r\nx=\xe1\r\n[Form]\r\nport=1\r\nipserver=old\r\n[Last]\r\ny=2\r\n"));
+
+    const Address addresses[] = {{"6000", "192.168.1.20"}, {"6123", "zp-server.example.lan"}};
+    QByteArray contents[2];
+    for (int i : {0, 1}) {
+        QCOMPARE(SettingsFile::save(path, addresses[i].port, addresses[i].host),
+            SettingsFile::SaveResult::Saved);
+        contents[i] = readFile(path);
+    }
+    QVERIFY(contents[0] != contents[1]);
+
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    int current = 1;
+    int changes = 0;
+    qint64 saves = 0;
+    for (int kill = 0; kill < killCount; ++kill) {
+        const Address &now = addresses[current];
+        const Address &next = addresses[1 - current];
+        QProcess loop;
+        // Within its start-up or any of the first dozens of saves.
+        const QString killAfterUs = QString::number(random.bounded(killWindowUs));
+        loop.start(QStringLiteral(ZP_SAVELOOP_PATH),
+            {path, killAfterUs, now.port, now.host, next.port, next.host});
+        QVERIFY(loop.waitForFinished());
+        QCOMPARE(loop.exitStatus(), QProcess::CrashExit);
+        saves += loop.readAllStandardOutput().size();
+
+        const QByteArray bytes = readFile(path);
+        const int found = bytes == contents[0] ? 0 : bytes == contents[1] ? 1 : -1;
+        QVERIFY2(found >= 0,
+            qPrintable(QStringLiteral("kill %1 (seed %2) left: %3")
+                           .arg(kill)
+                           .arg(seed)
+                           .arg(QString::fromLatin1(bytes.toPercentEncoding(" ;=[]")))));
+        changes += found != current ? 1 : 0;
+        current = found;
+    }
+    const QStringList leftovers
+        = QDir(dir.path()).entryList({QStringLiteral("ZP.INI?*")}, QDir::Files | QDir::Hidden);
+    qInfo("%d kills (seed %u) after %lld saves in all: the file was always complete, and "
+          "changed %d times; %lld temporary copies were left behind",
+        killCount, seed, saves, changes, qsizetype(leftovers.size()));
+}
+
+QTEST_GUILESS_MAIN(TestSettingsFaults)
+#include "tst_settingsfaults.moc"
