@@ -2,7 +2,7 @@
 
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <iterator>
 
 namespace {
 constexpr qreal PointerWidth = 23;
@@ -22,6 +22,10 @@ PanelItem::PanelItem(const Layout::Row &row, QGraphicsItem *parent)
     setScale(float(row.scale.x()), float(row.scale.y()));
     setVisible(row.visible);
     setAcceptedMouseButtons(Qt::LeftButton);
+    // Every control lies inside its panel (where a panel overhangs the window, the overhang
+    // is off the screen), so a press or a redraw can pass over a panel's contents as a whole.
+    // Without this a press tests hundreds of items one by one.
+    setFlag(ItemContainsChildrenInShape);
 }
 
 void PanelItem::setScale(float x, float y)
@@ -38,27 +42,46 @@ QRectF PanelItem::boundingRect() const
 
 void PanelItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    const QRectF r = boundingRect().adjusted(0.5, 0.5, -0.5, -0.5);
-    painter->setPen(QPen(Border, 0));
+    // Panels cover most of the window and are drawn again with every full redraw, so they
+    // are plain fills and one-pixel lines: antialiasing an outline of this size costs many
+    // times more than the window's own copy to the screen. Only a callout's small pointer,
+    // the one slanted edge, is antialiased.
+    const QRectF r = boundingRect();
     if (m_style != Layout::Style::Callout) {
-        painter->setBrush(PlainFill);
-        painter->drawRect(r);
+        painter->fillRect(r, PlainFill);
+        painter->setPen(QPen(Border, 0));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
         return;
     }
-    painter->setRenderHint(QPainter::Antialiasing);
-    const qreal mid = r.center().x();
+
+    const qreal left = r.left() + 0.5;
+    const qreal right = r.right() - 0.5;
+    const qreal bottom = r.bottom() - 0.5;
     const qreal top = r.top() + PointerLength;
-    QPainterPath outline;
-    outline.moveTo(r.left(), top);
-    outline.lineTo(mid - PointerWidth / 2, top);
-    outline.lineTo(mid, r.top());
-    outline.lineTo(mid + PointerWidth / 2, top);
-    outline.lineTo(r.right(), top);
-    outline.lineTo(r.right(), r.bottom());
-    outline.lineTo(r.left(), r.bottom());
-    outline.closeSubpath();
+    const qreal mid = r.center().x();
+    painter->fillRect(QRectF(r.left(), top, r.width(), r.height() - PointerLength), CalloutFill);
+    painter->setPen(QPen(Border, 0));
+    const QLineF edges[] = {
+        {left, top, mid - PointerWidth / 2, top},
+        {mid + PointerWidth / 2, top, right, top},
+        {right, top, right, bottom},
+        {right, bottom, left, bottom},
+        {left, bottom, left, top},
+    };
+    painter->drawLines(edges, int(std::size(edges)));
+
+    const QPointF pointer[] = {
+        {mid - PointerWidth / 2, top},
+        {mid, r.top() + 0.5},
+        {mid + PointerWidth / 2, top},
+    };
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
     painter->setBrush(CalloutFill);
-    painter->drawPath(outline);
+    painter->drawPolygon(pointer, 3);
+    painter->setPen(QPen(Border, 0));
+    painter->drawPolyline(pointer, 3);
 }
 
 void PanelItem::mousePressEvent(QGraphicsSceneMouseEvent *event)

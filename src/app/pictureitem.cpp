@@ -2,57 +2,95 @@
 
 #include <QFile>
 #include <QGraphicsSceneMouseEvent>
+#include <QImageReader>
 #include <QPainter>
 
 PictureItem::PictureItem(const Layout::Row &row, QGraphicsItem *parent)
     : QGraphicsObject(parent)
-    , m_size(row.rect.size())
+    , m_row(row)
 {
     const QString name = QString::fromLatin1(row.name);
     setObjectName(name);
     setPos(row.rect.topLeft());
     setVisible(row.visible);
     setAcceptedMouseButtons(Qt::LeftButton);
-    setCacheMode(QGraphicsItem::DeviceCoordinateCache);
 
+    // Most pictures sit on alternate panels and other screens: decoding them all would
+    // hold up the first frame for pictures nobody sees yet.
     const QString path = QStringLiteral(":/assets/%1.png").arg(name);
     if (QFile::exists(path))
-        m_pixmap.load(path);
-
-    if (m_pixmap.isNull() && row.parent) {
-        // Without artwork the picture still shows where each sign can be pressed.
-        for (const Layout::Row &other : Layout::rows()) {
-            if (other.kind == Layout::Kind::SpeedButton && other.parent
-                && qstrcmp(other.parent, row.parent) == 0 && row.rect.intersects(other.rect)) {
-                m_tiles.append(
-                    {other.rect.translated(-row.rect.topLeft()), QString::fromLatin1(other.name)});
-            }
-        }
-    }
+        m_path = path;
+    else
+        setCacheMode(QGraphicsItem::DeviceCoordinateCache);
 }
 
 QRectF PictureItem::boundingRect() const
 {
-    return QRectF(QPointF(0, 0), m_size);
+    return QRectF(QPointF(0, 0), m_row.rect.size());
 }
 
 void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    if (!m_pixmap.isNull()) {
-        painter->setRenderHint(QPainter::SmoothPixmapTransform);
-        painter->drawPixmap(boundingRect(), m_pixmap, m_pixmap.rect());
+    const QTransform transform = painter->worldTransform();
+    const QRectF mapped = transform.mapRect(boundingRect());
+    // In whole pixels, and from the size alone, so that a move never stretches again.
+    const QSize size(qRound(mapped.width()), qRound(mapped.height()));
+    if (!m_path.isEmpty() && m_stretched.size() != size)
+        stretch(size);
+    if (m_stretched.isNull()) {
+        if (m_path.isEmpty())
+            paintStandIn(painter);
         return;
     }
-    paintStandIn(painter);
+    if (transform.type() > QTransform::TxScale) {
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->drawPixmap(boundingRect(), m_stretched, m_stretched.rect());
+        return;
+    }
+    painter->resetTransform();
+    painter->drawPixmap(QPoint(qRound(mapped.left()), qRound(mapped.top())), m_stretched);
+    painter->setWorldTransform(transform);
 }
 
-void PictureItem::paintStandIn(QPainter *painter) const
+// Kept here, not in the scene's item cache: that cache has a small budget shared by all
+// items, which a large screen overflows, and then every redraw stretches again. The decoded
+// bitmap is dropped, as the window takes its size once. The painter's bilinear stretch of a
+// premultiplied bitmap takes about half the time of QImage::scaled().
+void PictureItem::stretch(QSize size)
 {
+    m_stretched = QPixmap();
+    if (size.isEmpty())
+        return;
+    const QImage bitmap
+        = QImageReader(m_path).read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (bitmap.isNull()) {
+        m_path.clear();
+        return;
+    }
+    m_stretched = QPixmap(size);
+    m_stretched.fill(Qt::transparent);
+    QPainter stretcher(&m_stretched);
+    stretcher.setRenderHint(QPainter::SmoothPixmapTransform);
+    stretcher.drawImage(m_stretched.rect(), bitmap, bitmap.rect());
+}
+
+// Without artwork the picture still shows where each sign can be pressed.
+void PictureItem::paintStandIn(QPainter *painter)
+{
+    if (m_tiles.isEmpty() && m_row.parent) {
+        for (const Layout::Row &other : Layout::rows()) {
+            if (other.kind == Layout::Kind::SpeedButton && other.parent
+                && qstrcmp(other.parent, m_row.parent) == 0 && m_row.rect.intersects(other.rect)) {
+                m_tiles.append({other.rect.translated(-m_row.rect.topLeft()),
+                    QString::fromLatin1(other.name)});
+            }
+        }
+    }
     painter->setRenderHint(QPainter::Antialiasing);
     QFont font = painter->font();
     font.setPixelSize(9);
     painter->setFont(font);
-    for (const auto &[rect, name] : m_tiles) {
+    for (const auto &[rect, name] : std::as_const(m_tiles)) {
         painter->setPen(QColor(0xB0, 0xB0, 0xB0));
         painter->setBrush(QColor(0xFF, 0xFF, 0xF4));
         painter->drawRoundedRect(rect.adjusted(1, 1, -1, -1), 4, 4);

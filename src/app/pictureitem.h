@@ -6,26 +6,30 @@
 #include <QPixmap>
 
 // A chart picture: its bitmap stretched to its rectangle, without keeping the aspect
-// ratio. The scene caches the stretched result per window size, so a redraw only copies it.
+// ratio. The bitmap is decoded and stretched when the picture first appears, and only the
+// stretched result is kept, for the size it last appeared at, so a redraw only copies it.
 class PictureItem : public QGraphicsObject
 {
     Q_OBJECT
 
 public:
+    // row must outlive the item, as the rows of the layout tables do.
     PictureItem(const Layout::Row &row, QGraphicsItem *parent);
 
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
-    bool hasArtwork() const { return !m_pixmap.isNull(); }
+    bool hasArtwork() const { return !m_path.isEmpty(); }
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
 
 private:
-    void paintStandIn(QPainter *painter) const;
+    void stretch(QSize size);
+    void paintStandIn(QPainter *painter);
 
-    QSizeF m_size;
-    QPixmap m_pixmap;
+    const Layout::Row &m_row;
+    QString m_path; // empty: no artwork
+    QPixmap m_stretched; // the bitmap at the size of its rectangle on the screen
     QList<QPair<QRectF, QString>> m_tiles; // hit areas over the picture, in picture units
 };

@@ -1,0 +1,128 @@
+#include "roundtripbench.h"
+
+#include "benchkeypad.h"
+#include "hitareaitem.h"
+#include "peerprocess.h"
+#include "posixpeers.h"
+#include "samples.h"
+#include "tmainclient.h"
+#include "wireformat.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+namespace {
+
+// The floor and the keypad take turns in blocks, so that a slow spell of the machine
+// falls on both.
+constexpr int Blocks = 10;
+constexpr int WarmUp = 2000;
+// The pressed sign: a hit area of the ascent chart, whose rule sends and then resets the charts.
+constexpr auto Sign = u"a6";
+constexpr int Width = 1920;
+constexpr int Height = 1080;
+
+} // namespace
+
+RoundTripBench::RoundTripBench(const QString &peerProgram, const QString &pinning, Counts counts)
+    : m_peerProgram(peerProgram)
+    , m_pinning(pinning)
+    , m_counts(counts)
+{ }
+
+bool RoundTripBench::run(QTextStream &out)
+{
+    PeerProcess server(m_peerProgram, {QStringLiteral("ok-server")});
+    if (!server.start()) {
+        out << "note " << m_pinning << " the ok server did not start" << Qt::endl;
+        return false;
+    }
+
+    BenchKeypad keypad;
+    TMainClient *window = keypad.window();
+    if (!keypad.show(Width, Height) || !keypad.connectTo(server.port())) {
+        out << "note " << m_pinning << " the keypad did not connect" << Qt::endl;
+        return false;
+    }
+    QObject *sign = window->component(Sign);
+    const QByteArray line = WireFormat::encodeCommandLine(sign->objectName());
+    const std::string floorLine(line.constData(), size_t(line.size()));
+    const int floor = PosixPeers::connectTcp("127.0.0.1", server.port());
+    if (floor < 0) {
+        out << "note " << m_pinning << " the floor client did not connect" << Qt::endl;
+        return false;
+    }
+
+    int failures = 0;
+    Samples floorSamples;
+    Samples keypadSamples;
+    const auto floorBlock = [&](int count, Samples *samples) {
+        for (int i = 0; i < count; ++i) {
+            const std::int64_t start = PosixPeers::nowNs();
+            const bool ok = PosixPeers::roundTrip(floor, floorLine);
+            const std::int64_t end = PosixPeers::nowNs();
+            if (!ok)
+                ++failures;
+            if (samples)
+                samples->add(end - start);
+        }
+    };
+    const auto keypadBlock = [&](int count, Samples *samples) {
+        for (int i = 0; i < count; ++i) {
+            const std::int64_t start = PosixPeers::nowNs();
+            window->kataxorisi(sign);
+            const std::int64_t end = PosixPeers::nowNs();
+            if (!window->lastCommandConfirmed())
+                ++failures;
+            if (samples)
+                samples->add(end - start);
+            // What the window has to do after a command (repaints, the flash ending) is done
+            // outside the measurement, as it would be between two taps.
+            QCoreApplication::processEvents();
+        }
+    };
+
+    floorBlock(WarmUp, nullptr);
+    keypadBlock(WarmUp, nullptr);
+    const int perBlock = qMax(1, m_counts.roundTrips / Blocks);
+    floorSamples.reserve(perBlock * Blocks);
+    keypadSamples.reserve(perBlock * Blocks);
+    for (int block = 0; block < Blocks; ++block) {
+        floorBlock(perBlock, &floorSamples);
+        keypadBlock(perBlock, &keypadSamples);
+    }
+
+    // Whole presses: a real press and release on the viewport, through the view's hit
+    // testing, the press rule and kataxorisi; what they leave to paint is painted after.
+    auto *area = qobject_cast<HitAreaItem *>(sign);
+    int clicks = 0;
+    QObject::connect(area, &HitAreaItem::clicked, area, [&clicks] { ++clicks; });
+    QWidget *viewport = window->viewport();
+    const QPoint centre = keypad.centreOf(Sign);
+    Samples pressSamples;
+    pressSamples.reserve(m_counts.presses);
+    for (int i = 0; i < WarmUp / 10 + m_counts.presses; ++i) {
+        const int clicksBefore = clicks;
+        const std::int64_t start = PosixPeers::nowNs();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre);
+        const std::int64_t end = PosixPeers::nowNs();
+        if (clicks != clicksBefore + 1 || !window->lastCommandConfirmed())
+            ++failures;
+        if (i >= WarmUp / 10)
+            pressSamples.add(end - start);
+        QCoreApplication::processEvents();
+    }
+    PosixPeers::closeSocket(floor);
+
+    const QStringList messages = keypad.messages();
+    if (failures > 0 || !messages.isEmpty()) {
+        out << "note " << m_pinning << " round trips and presses: " << failures
+            << " failed, messages: " << messages.join(u"; ") << Qt::endl;
+        return false;
+    }
+    out << floorSamples.resultLine(QStringLiteral("roundtrip.floor"), m_pinning) << Qt::endl;
+    out << keypadSamples.resultLine(QStringLiteral("roundtrip.keypad"), m_pinning) << Qt::endl;
+    out << pressSamples.resultLine(QStringLiteral("press.keypad"), m_pinning) << Qt::endl;
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QTextStream>
+
+// The command round trip of kataxorisi against a minimal blocking client, both talking to
+// one "ok" server in a process of its own; then whole presses on a hit area of the scaled
+// main window, measured against the same floor.
+class RoundTripBench
+{
+public:
+    struct Counts
+    {
+        int roundTrips = 100000;
+        int presses = 10000;
+    };
+
+    RoundTripBench(const QString &peerProgram, const QString &pinning, Counts counts);
+
+    // Prints result and note lines; false when a measurement could not be made.
+    bool run(QTextStream &out);
+
+private:
+    QString m_peerProgram;
+    QString m_pinning;
+    Counts m_counts;
+};
