@@ -27,6 +27,9 @@ HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
     setPos(row.rect.topLeft());
     setAcceptHoverEvents(true);
     setAcceptedMouseButtons(Qt::LeftButton);
+    // Text drawn under an uneven scale becomes outlines; keep the letter buttons as pixels.
+    if (m_style == Layout::Style::SegmentedMiddle)
+        setCacheMode(DeviceCoordinateCache);
     // The sign's name, so that a mouse user can learn every sign; a screen reader finds it
     // in the accessibleName property.
     if (const SignTable::Row *sign = SignTable::find(objectName())) {
@@ -134,12 +137,20 @@ void HitAreaItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 
 void HitAreaItem::flash()
 {
+    // One timer per sign, restarted by a second confirmation: a flash is never cut short by
+    // the end of an earlier one.
+    if (!m_flashEnd) {
+        m_flashEnd = new QTimer(this);
+        m_flashEnd->setSingleShot(true);
+        m_flashEnd->setInterval(FlashMs);
+        connect(m_flashEnd, &QTimer::timeout, this, [this] {
+            m_flashing = false;
+            update();
+        });
+    }
     m_flashing = true;
     update();
-    QTimer::singleShot(FlashMs, this, [this] {
-        m_flashing = false;
-        update();
-    });
+    m_flashEnd->start();
 }
 
 QVariant HitAreaItem::itemChange(GraphicsItemChange change, const QVariant &value)

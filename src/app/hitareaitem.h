@@ -4,6 +4,7 @@
 
 #include <QGraphicsObject>
 
+class QTimer;
 class QVariantAnimation;
 
 // A flat button drawn by its screen: the transparent hit areas over the chart pictures,
@@ -48,4 +49,5 @@ private:
     bool m_pressed = false;
     bool m_flashing = false;
     QVariantAnimation *m_fade = nullptr;
+    QTimer *m_flashEnd = nullptr;
 };

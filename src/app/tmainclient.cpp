@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -68,6 +69,9 @@ TMainClient::TMainClient(const Options &options)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setBackgroundBrush(QColor(0xF4, 0xF4, 0xF4));
+    // Cached items at a 4K size overflow the toolkit's default budget, and then every redraw
+    // renders them again.
+    QPixmapCache::setCacheLimit(qMax(QPixmapCache::cacheLimit(), 64 * 1024));
     setScene(new QGraphicsScene(this));
     resize(DesignWidth, DesignHeight);
 
@@ -128,6 +132,10 @@ void TMainClient::buildFromLayout()
             proxy->setPos(row.rect.topLeft());
             proxy->setTransform(QTransform::fromScale(row.scale.x(), row.scale.y()));
             proxy->setVisible(row.visible);
+            // A button drawn through a style sheet, scaled unevenly, costs more to draw than
+            // a picture: keep its look as pixels until it changes.
+            if (qobject_cast<QAbstractButton *>(widget))
+                proxy->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
             if (!parent)
                 scene()->addItem(proxy);
             m_items.insert(name, proxy);
@@ -481,6 +489,13 @@ void TMainClient::FormActivate(QObject *)
     }
 }
 
+void TMainClient::drawBackground(QPainter *painter, const QRectF &rect)
+{
+    // The main screen covers the whole window; only the smaller screens show the background.
+    if (!Panel1->isVisible())
+        QGraphicsView::drawBackground(painter, rect);
+}
+
 void TMainClient::resizeEvent(QResizeEvent *event)
 {
     QGraphicsView::resizeEvent(event);
@@ -765,14 +780,19 @@ void TMainClient::kataxorisi(QObject *control)
 
 void TMainClient::replyCheck()
 {
-    Label1->setText(IdTCPClient1->readLine(m_options.replyWaitMs));
-    m_lastCommandConfirmed = Label1->text() == u"ok";
-    if (!WireFormat::isAcceptedReply(Label1->text())) {
+    // Label1 holds a refused reply while its message is up, and "x" between checks. It is
+    // never shown, and setting a label's text is a good part of a press's cost, so an accepted
+    // reply does not pass through it.
+    const QString reply = IdTCPClient1->readLine(m_options.replyWaitMs);
+    m_lastCommandConfirmed = reply == u"ok";
+    if (!WireFormat::isAcceptedReply(reply)) {
+        Label1->setText(reply);
         showMessage(Messages::refusal());
         disconnectLink();
         switchTimer1(true);
     }
-    Label1->setText(QStringLiteral("x"));
+    if (Label1->text() != u"x")
+        Label1->setText(QStringLiteral("x"));
 }
 
 void TMainClient::writeRawLine(const QString &text)

@@ -118,6 +118,7 @@ public slots:
 protected:
     virtual void FormClose(QObject *Sender);
 
+    void drawBackground(QPainter *painter, const QRectF &rect) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

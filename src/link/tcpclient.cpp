@@ -61,7 +61,10 @@ void TcpClient::connectToServer()
 
     m_socket->abort();
     m_input.clear();
-    m_socket->connectToHost(QHostAddress(address), m_port);
+    // Unbuffered: a line goes to the system in the write call itself, and a reply is read
+    // straight from the socket, without extra copies and waits on the press path.
+    m_socket->connectToHost(
+        QHostAddress(address), m_port, QIODevice::ReadWrite | QIODevice::Unbuffered);
     if (!m_socket->waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
         const QString reason = m_socket->errorString();
         m_socket->abort();
@@ -74,8 +77,7 @@ void TcpClient::connectToServer()
 
 void TcpClient::takeIn()
 {
-    if (m_socket->bytesAvailable() > 0)
-        m_input.append(m_socket->readAll());
+    m_input.append(m_socket->readAll());
 }
 
 bool TcpClient::connectedTest()
