@@ -1,14 +1,14 @@
 #pragma once
 
+#include "loopbackserver.h"
+
 #include <QAtomicInt>
 #include <QByteArray>
-#include <QSemaphore>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
 #include <memory>
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
+#endif
 
 // A loopback server on a thread of its own that misbehaves once: its answer to the first
 // command line is the fault; every later line, on any connection, is answered "ok".
@@ -26,57 +26,38 @@ public:
 
     explicit FaultServer(Fault fault)
         : m_fault(fault)
-    {
-        m_server = new QTcpServer;
-        m_server->moveToThread(&m_thread);
-        m_thread.start();
-        QMetaObject::invokeMethod(
-            m_server, [this] { listen(); }, Qt::QueuedConnection);
-        m_ready.acquire();
-    }
+        , m_server([this](QTcpSocket *socket) { serve(socket); })
+    { }
 
-    ~FaultServer()
-    {
-        QMetaObject::invokeMethod(
-            m_server, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-    }
-
-    quint16 port() const { return m_port; }
+    quint16 port() const { return m_server.port(); }
     int lines() const { return m_lines.loadAcquire(); }
     // True once every byte of the fault has been handed to the system.
     bool faultDone() const { return m_faultDone.loadAcquire() != 0; }
 
 private:
-    void listen()
+    void serve(QTcpSocket *socket)
     {
-        m_server->listen(QHostAddress::LocalHost, 0);
-        m_port = m_server->serverPort();
-        QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] {
-            while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    while (socket->canReadLine()) {
-                        socket->readLine();
-                        if (m_lines.fetchAndAddAcquire(1) == 0)
-                            misbehave(socket);
-                        else if (socket->state() == QAbstractSocket::ConnectedState)
-                            socket->write("ok\r\n");
-                    }
-                });
+        QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            while (socket->canReadLine()) {
+                socket->readLine();
+                if (m_lines.fetchAndAddAcquire(1) == 0)
+                    misbehave(socket);
+                else if (socket->state() == QAbstractSocket::ConnectedState)
+                    socket->write("ok\r\n");
             }
         });
-        m_ready.release();
     }
 
     void misbehave(QTcpSocket *socket)
     {
         switch (m_fault) {
         case Fault::Reset: {
+#ifdef Q_OS_UNIX
             // Without lingering, close() sends RST rather than FIN.
             const linger noLinger {1, 0};
             ::setsockopt(
                 int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger);
+#endif
             socket->abort();
             m_faultDone.storeRelease(1);
             break;
@@ -122,10 +103,7 @@ private:
     }
 
     Fault m_fault;
-    QThread m_thread;
-    QTcpServer *m_server = nullptr;
-    quint16 m_port = 0;
-    QSemaphore m_ready;
     QAtomicInt m_lines;
     QAtomicInt m_faultDone;
+    LoopbackServer m_server;
 };
