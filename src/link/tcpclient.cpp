@@ -49,7 +49,10 @@ QString TcpClient::resolveIPv4(int timeoutMs) const
 
 void TcpClient::connectToServer()
 {
-    if (m_open && m_socket->state() == QAbstractSocket::ConnectedState)
+    // A connection the server has closed in the meantime is not open any more: the connected
+    // test notices that, and a new connection may be made.
+    connectedTest();
+    if (m_open)
         throw LinkError(QStringLiteral("Already connected."));
     if (m_host.isEmpty())
         throw LinkError(QStringLiteral("Host is empty."));

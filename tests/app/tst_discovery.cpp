@@ -38,6 +38,7 @@ private slots:
     void replies_data();
     void replies();
     void twoRepliesInQuickSuccession();
+    void reconnectAfterServerClosed();
     void tickSendsRequest();
     void tapWhileConnected();
     void networkMessageWhenPortTaken();
@@ -119,6 +120,26 @@ void TestDiscovery::twoRepliesInQuickSuccession()
     QVERIFY(w.messages.isEmpty());
     QCOMPARE(server.connections(), 1);
     QVERIFY(w.showsConnectedPicture());
+}
+
+// The server closed the connection while the keypad was idle: its next discovery reply must
+// lead to a new connection, not to a silent "already connected".
+void TestDiscovery::reconnectAfterServerClosed()
+{
+    ScriptedServer server;
+    WindowFixture w;
+    const QByteArray reply = "127.0.0.1m" + QByteArray::number(server.port());
+    sendTo(w, reply);
+    QTRY_COMPARE(server.connections(), 1);
+
+    server.closeClient();
+    QTRY_COMPARE(server.disconnections(), 1);
+    sendTo(w, reply);
+    QTRY_COMPARE(server.connections(), 2);
+    QVERIFY(w.messages.isEmpty());
+    w->kataxorisi(w->component(u"a6"));
+    QTRY_COMPARE(server.lines(), QStringList {"a6"});
+    QVERIFY(w.messages.isEmpty());
 }
 
 void TestDiscovery::tickSendsRequest()
