@@ -86,11 +86,8 @@ void TcpClient::takeIn()
 bool TcpClient::connectedTest()
 {
     if (m_open) {
+        // Unbuffered, a read goes to the socket itself and so also finds a close.
         takeIn();
-        if (m_socket->state() == QAbstractSocket::ConnectedState) {
-            m_socket->waitForReadyRead(0);
-            takeIn();
-        }
         if (m_socket->state() != QAbstractSocket::ConnectedState) {
             m_socket->abort();
             m_open = false;
