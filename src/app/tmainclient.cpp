@@ -240,7 +240,8 @@ void TMainClient::buildFromLayout()
     BitmapListAnimation1 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation1"));
     BitmapListAnimation2 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation2"));
     if (!Panel1 || !Panel2 || !Panel3 || !Panel4 || !Panel5 || !Memo1 || !Edit2 || !Edit3 || !Label1
-        || !Timer1 || !IdTCPClient1)
+        || !Timer1 || !IdTCPClient1 || !IdUDPServer1 || !BitmapListAnimation1
+        || !BitmapListAnimation2)
         throw AppError(QStringLiteral("LayoutError"),
             QStringLiteral("The layout lacks a screen or a link component"));
 
@@ -294,17 +295,9 @@ void TMainClient::completeLoading()
         throw AppError(QStringLiteral("BindError"), QString::fromStdString(error.what()));
     }
     // An animation switched on in the layout runs once when the window is loaded.
-    if (BitmapListAnimation1 && BitmapListAnimation2) {
-        const Row *first = Layout::find(u"BitmapListAnimation1");
-        const Row *second = Layout::find(u"BitmapListAnimation2");
-        if (first && first->visible) {
-            BitmapListAnimation1->setEnabled(false);
-            BitmapListAnimation1->setEnabled(true);
-        }
-        if (second && second->visible) {
-            BitmapListAnimation2->setEnabled(false);
-            BitmapListAnimation2->setEnabled(true);
-        }
+    for (const Row &row : Layout::rows()) {
+        if (row.kind == Kind::BitmapListAnimation)
+            qobject_cast<BitmapListAnimation *>(component(nameOf(row)))->setEnabled(row.visible);
     }
 }
 
