@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 TMainClient *MainClient = nullptr;
@@ -221,14 +222,11 @@ void TMainClient::buildFromLayout()
         }
     }
 
-    auto panel = [this](const char *name) {
-        return qobject_cast<PanelItem *>(m_components.value(QString::fromLatin1(name)));
-    };
-    Panel1 = panel("Panel1");
-    Panel2 = panel("Panel2");
-    Panel3 = panel("Panel3");
-    Panel4 = panel("Panel4");
-    Panel5 = panel("Panel5");
+    Panel1 = qobject_cast<PanelItem *>(component(u"Panel1"));
+    Panel2 = qobject_cast<PanelItem *>(component(u"Panel2"));
+    Panel3 = qobject_cast<PanelItem *>(component(u"Panel3"));
+    Panel4 = qobject_cast<PanelItem *>(component(u"Panel4"));
+    Panel5 = qobject_cast<PanelItem *>(component(u"Panel5"));
     Memo1 = qobject_cast<QPlainTextEdit *>(component(u"Memo1"));
     Edit1 = qobject_cast<QLineEdit *>(component(u"Edit1"));
     Edit2 = qobject_cast<QLineEdit *>(component(u"Edit2"));
@@ -368,85 +366,49 @@ private:
 
 } // namespace
 
+namespace {
+
+using HandlerMethod = void (TMainClient::*)(QObject *);
+
+// The layout binds controls to handlers by name; these are the methods behind the names.
+const std::pair<Handler, HandlerMethod> handlerMethods[] = {
+    {Handler::c3Click, &TMainClient::c3Click},
+    {Handler::ft8Click, &TMainClient::ft8Click},
+    {Handler::m1Click, &TMainClient::m1Click},
+    {Handler::o1Click, &TMainClient::o1Click},
+    {Handler::o5Click, &TMainClient::o5Click},
+    {Handler::ark1Click, &TMainClient::ark1Click},
+    {Handler::enallagixronikiagogiClick, &TMainClient::enallagixronikiagogiClick},
+    {Handler::enallagiIsonClick, &TMainClient::enallagiIsonClick},
+    {Handler::enallagiMartyriesClick, &TMainClient::enallagiMartyriesClick},
+    {Handler::CornerButton1Click, &TMainClient::CornerButton1Click},
+    {Handler::enallagifthoresClick, &TMainClient::enallagifthoresClick},
+    {Handler::enallagikatavasiClick, &TMainClient::enallagikatavasiClick},
+    {Handler::enallagianavasiClick, &TMainClient::enallagianavasiClick},
+    {Handler::rythmiseisshowClick, &TMainClient::rythmiseisshowClick},
+    {Handler::martyriesshowClick, &TMainClient::martyriesshowClick},
+    {Handler::diaforashowClick, &TMainClient::diaforashowClick},
+    {Handler::Button1Click, &TMainClient::Button1Click},
+    {Handler::offClick, &TMainClient::offClick},
+    {Handler::move_clientClick, &TMainClient::move_clientClick},
+    {Handler::Button3Click, &TMainClient::Button3Click},
+    {Handler::moveLClick, &TMainClient::moveLClick},
+    {Handler::moveRClick, &TMainClient::moveRClick},
+    {Handler::ConnectDisconnectClick, &TMainClient::ConnectDisconnectClick},
+    {Handler::con_SpeedButtonClick, &TMainClient::con_SpeedButtonClick},
+};
+
+} // namespace
+
 void TMainClient::invoke(Handler handler, QObject *sender)
 {
+    const auto found = std::find_if(std::begin(handlerMethods), std::end(handlerMethods),
+        [handler](const auto &entry) { return entry.first == handler; });
+    if (found == std::end(handlerMethods))
+        return;
     const ListenerHold hold(IdUDPServer1);
     try {
-        switch (handler) {
-        case Handler::None:
-            break;
-        case Handler::c3Click:
-            c3Click(sender);
-            break;
-        case Handler::ft8Click:
-            ft8Click(sender);
-            break;
-        case Handler::m1Click:
-            m1Click(sender);
-            break;
-        case Handler::o1Click:
-            o1Click(sender);
-            break;
-        case Handler::o5Click:
-            o5Click(sender);
-            break;
-        case Handler::ark1Click:
-            ark1Click(sender);
-            break;
-        case Handler::enallagixronikiagogiClick:
-            enallagixronikiagogiClick(sender);
-            break;
-        case Handler::enallagiIsonClick:
-            enallagiIsonClick(sender);
-            break;
-        case Handler::enallagiMartyriesClick:
-            enallagiMartyriesClick(sender);
-            break;
-        case Handler::CornerButton1Click:
-            CornerButton1Click(sender);
-            break;
-        case Handler::enallagifthoresClick:
-            enallagifthoresClick(sender);
-            break;
-        case Handler::enallagikatavasiClick:
-            enallagikatavasiClick(sender);
-            break;
-        case Handler::enallagianavasiClick:
-            enallagianavasiClick(sender);
-            break;
-        case Handler::rythmiseisshowClick:
-            rythmiseisshowClick(sender);
-            break;
-        case Handler::martyriesshowClick:
-            martyriesshowClick(sender);
-            break;
-        case Handler::diaforashowClick:
-            diaforashowClick(sender);
-            break;
-        case Handler::Button1Click:
-            Button1Click(sender);
-            break;
-        case Handler::offClick:
-            offClick(sender);
-            break;
-        case Handler::move_clientClick:
-            move_clientClick(sender);
-            break;
-        case Handler::Button3Click:
-            Button3Click(sender);
-            break;
-        case Handler::moveLClick:
-            moveLClick(sender);
-            break;
-        case Handler::moveRClick:
-            moveRClick(sender);
-            break;
-        case Handler::ConnectDisconnectClick:
-            ConnectDisconnectClick(sender);
-            break;
-        case Handler::con_SpeedButtonClick:
-            break;
-        }
+        (this->*found->second)(sender);
     } catch (const std::exception &error) {
         reportError(QString::fromStdString(error.what()));
     }
@@ -526,25 +488,23 @@ void TMainClient::closeEvent(QCloseEvent *event)
     try {
         FormClose(this);
         event->accept();
-    } catch (const AppError &error) {
+        return;
+    } catch (const std::exception &error) {
         // A settings file that can never be written must not lock the user in: a second
         // close soon after a refused write ends the program without saving.
-        const bool refusedWrite = error.kind() == u"WriteError";
+        const auto *appError = dynamic_cast<const AppError *>(&error);
+        const bool refusedWrite = appError && appError->kind() == u"WriteError";
         if (refusedWrite && m_lastRefusedSave.isValid()
             && !m_lastRefusedSave.hasExpired(SecondCloseWindowMs)) {
             event->accept();
             return;
         }
         event->ignore();
-        reportError(error.message());
+        reportError(QString::fromStdString(error.what()));
         if (refusedWrite)
             m_lastRefusedSave.start();
-        m_closing = false;
-    } catch (const std::exception &error) {
-        event->ignore();
-        reportError(QString::fromStdString(error.what()));
-        m_closing = false;
     }
+    m_closing = false;
 }
 
 // Navigation.
