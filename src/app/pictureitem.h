@@ -19,8 +19,6 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
-    bool hasArtwork() const { return !m_path.isEmpty(); }
-
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
 

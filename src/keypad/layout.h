@@ -99,8 +99,6 @@ std::span<const Row> rows();
 // The row of a component, or nullptr.
 const Row *find(QStringView name);
 
-QString handlerName(Handler handler);
-
 // The tables, by screen; rows() joins them in this order.
 std::span<const Row> mainScreenRows(); // Panel1 and its contents
 std::span<const Row> chartScreenRows(); // Panel2, Panel3, Panel4 and their contents

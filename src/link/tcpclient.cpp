@@ -59,8 +59,9 @@ void TcpClient::connectToServer()
     if (m_port == 0)
         throw LinkError(QStringLiteral("Port is 0."));
 
+    // The name lookup and the connect share one time limit.
     QDeadlineTimer deadline(m_connectTimeoutMs);
-    const QString address = resolveIPv4(m_connectTimeoutMs);
+    const QString address = resolveIPv4(int(deadline.remainingTime()));
 
     m_socket->abort();
     m_input.clear();
