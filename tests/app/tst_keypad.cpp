@@ -1,6 +1,5 @@
 #include "connectedwindow.h"
 #include "hitareaitem.h"
-#include "pressrules.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -87,8 +86,27 @@ void TestKeypad::toggles_data()
     QTest::addColumn<QString>("primary");
     QTest::addColumn<QString>("alternate");
 
-    for (const PressRules::TogglePair &pair : PressRules::togglePairs())
-        QTest::newRow(pair.toggle) << pair.toggle << pair.primary << pair.alternate;
+    QTest::newRow("tempo") << "enallagixronikiagogi"
+                           << "PanelxronikiAgogi1"
+                           << "PanelxronikiAgogi2";
+    QTest::newRow("ison") << "enallagiIson"
+                          << "PanelIson1"
+                          << "PanelIson2";
+    QTest::newRow("martyria") << "enallagiMartyries"
+                              << "PanelMartyries1"
+                              << "PanelMartyries2";
+    QTest::newRow("quality") << "CornerButton1"
+                             << "PanelPoiotitas1"
+                             << "PanelPoiotitas2";
+    QTest::newRow("gorgon / phthora") << "enallagifthores"
+                                      << "Panelgorgo"
+                                      << "Panelfthores";
+    QTest::newRow("descent") << "enallagikatavasi"
+                             << "PanelKatavasi1"
+                             << "PanelKatavasi2";
+    QTest::newRow("ascent") << "enallagianavasi"
+                            << "Panelanavasi1"
+                            << "Panelanavasi2";
 }
 
 void TestKeypad::toggles()
