@@ -13,7 +13,6 @@ constexpr int FadeMs = 100;
 const QColor HoverColour(0x80, 0x80, 0x80, 0xAF);
 const QColor PressedColour(0x40, 0x60, 0x90, 0xC0);
 const QColor ConfirmedColour(0x2E, 0xA0, 0x4A, 0xB0);
-constexpr int FlashMs = 150;
 } // namespace
 
 HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
@@ -137,20 +136,28 @@ void HitAreaItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 
 void HitAreaItem::flash()
 {
-    // One timer per sign, restarted by a second confirmation: a flash is never cut short by
-    // the end of an earlier one.
+    // A second confirmation moves the end of the flash on, so that a flash is never cut short
+    // by the end of an earlier one. It neither restarts the timer nor asks for a repaint: both
+    // cost more than the command's round trip itself, and the sign looks the same.
+    m_flashUntil.setRemainingTime(FlashMs);
+    if (m_flashing)
+        return;
     if (!m_flashEnd) {
         m_flashEnd = new QTimer(this);
         m_flashEnd->setSingleShot(true);
-        m_flashEnd->setInterval(FlashMs);
         connect(m_flashEnd, &QTimer::timeout, this, [this] {
+            const qint64 left = m_flashUntil.remainingTime();
+            if (left > 0) {
+                m_flashEnd->start(int(left));
+                return;
+            }
             m_flashing = false;
             update();
         });
     }
     m_flashing = true;
     update();
-    m_flashEnd->start();
+    m_flashEnd->start(FlashMs);
 }
 
 QVariant HitAreaItem::itemChange(GraphicsItemChange change, const QVariant &value)

@@ -2,6 +2,7 @@
 
 #include "layout.h"
 
+#include <QDeadlineTimer>
 #include <QGraphicsObject>
 
 class QTimer;
@@ -15,6 +16,8 @@ class HitAreaItem : public QGraphicsObject
     Q_OBJECT
 
 public:
+    static constexpr int FlashMs = 150;
+
     HitAreaItem(const Layout::Row &row, QGraphicsItem *parent);
 
     QRectF boundingRect() const override;
@@ -50,4 +53,5 @@ private:
     bool m_flashing = false;
     QVariantAnimation *m_fade = nullptr;
     QTimer *m_flashEnd = nullptr;
+    QDeadlineTimer m_flashUntil;
 };

@@ -81,7 +81,17 @@ void TcpClient::connectToServer()
 
 void TcpClient::takeIn()
 {
-    m_input.append(m_socket->readAll());
+    // One read per call as long as the bytes fit: reading on until the socket reports it has
+    // nothing left would cost a second system call on every reply.
+    char chunk[ReadChunk];
+    for (;;) {
+        const qint64 got = m_socket->read(chunk, ReadChunk);
+        if (got <= 0)
+            return;
+        m_input.append(QByteArrayView(chunk, got));
+        if (got < ReadChunk)
+            return;
+    }
 }
 
 bool TcpClient::connectedTest()

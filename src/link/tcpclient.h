@@ -55,6 +55,8 @@ signals:
     void disconnected();
 
 private:
+    static constexpr qint64 ReadChunk = 16384;
+
     void takeIn();
     QString resolveIPv4(int timeoutMs) const;
 

@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
 
@@ -33,6 +34,7 @@ private slots:
     void hoverEndsWhenScreenHides();
     void confirmationFlash_data();
     void confirmationFlash();
+    void secondFlashRunsItsFullTime();
     void touch_data();
     void touch();
 };
@@ -196,6 +198,23 @@ void TestKeypad::confirmationFlash()
     w.press(u"a6");
     QCOMPARE(area->isFlashing(), flashes);
     QTRY_VERIFY(!area->isFlashing());
+}
+
+void TestKeypad::secondFlashRunsItsFullTime()
+{
+    KeypadFixture w;
+    auto *area = qobject_cast<HitAreaItem *>(w->component(u"a6"));
+    w.press(u"a6");
+    QVERIFY(area->isFlashing());
+    QTest::qWait(HitAreaItem::FlashMs * 2 / 3);
+
+    // The first flash's end falls inside the second: it must not end the second one early.
+    w.press(u"a6");
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    QVERIFY(area->isFlashing());
+    QTRY_VERIFY(!area->isFlashing());
+    QCOMPARE_GE(sinceSecond.elapsed(), HitAreaItem::FlashMs);
 }
 
 void TestKeypad::touch_data()
