@@ -113,25 +113,45 @@ void HitAreaItem::hoverLeaveEvent(QGraphicsSceneHoverEvent *)
     fadeTo(0.0);
 }
 
-void HitAreaItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
+void HitAreaItem::beginPress()
 {
     // A touch screen has no hover, so the press itself must show.
     setPressed(true);
+}
+
+void HitAreaItem::movePress(const QPointF &pos)
+{
+    setPressed(boundingRect().contains(pos));
+}
+
+void HitAreaItem::endPress(const QPointF &pos)
+{
+    const bool inside = boundingRect().contains(pos);
+    setPressed(false);
+    // Like a button: a finger that slides off before lifting sends nothing.
+    if (inside)
+        emit clicked();
+}
+
+void HitAreaItem::cancelPress()
+{
+    setPressed(false);
+}
+
+void HitAreaItem::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    beginPress();
     event->accept();
 }
 
 void HitAreaItem::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
 {
-    setPressed(boundingRect().contains(event->pos()));
+    movePress(event->pos());
 }
 
 void HitAreaItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 {
-    const bool inside = boundingRect().contains(event->pos());
-    setPressed(false);
-    // Like a button: a finger that slides off before lifting sends nothing.
-    if (inside)
-        emit clicked();
+    endPress(event->pos());
 }
 
 void HitAreaItem::flash()

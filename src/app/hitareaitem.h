@@ -24,9 +24,18 @@ public:
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
     bool isHighlighted() const { return m_highlight > 0.0; }
+    bool isPressed() const { return m_pressed; }
 
     // Shows for a moment that the server has taken the command.
     void flash();
+
+    // A press on this item, for a window that found the item under the pointer itself; the
+    // item's own mouse events do the same. Points are in item coordinates.
+    void beginPress();
+    void movePress(const QPointF &pos);
+    void endPress(const QPointF &pos);
+    // The press ends without a click (the window lost the pointer).
+    void cancelPress();
     bool isFlashing() const { return m_flashing; }
 
 signals:

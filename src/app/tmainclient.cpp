@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPixmapCache>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -119,8 +120,10 @@ void TMainClient::buildFromLayout()
         }
 
         auto addItem = [&](QGraphicsObject *item) {
-            if (!parent)
+            if (!parent) {
                 scene()->addItem(item);
+                m_topLevelItems << item;
+            }
             m_items.insert(name, item);
             m_components.insert(name, item);
         };
@@ -137,8 +140,10 @@ void TMainClient::buildFromLayout()
             // a picture: keep its look as pixels until it changes.
             if (qobject_cast<QAbstractButton *>(widget))
                 proxy->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
-            if (!parent)
+            if (!parent) {
                 scene()->addItem(proxy);
+                m_topLevelItems << proxy;
+            }
             m_items.insert(name, proxy);
             m_components.insert(name, widget);
         };
@@ -455,6 +460,107 @@ void TMainClient::resizeEvent(QResizeEvent *event)
 {
     QGraphicsView::resizeEvent(event);
     FormActivate(this);
+}
+
+namespace {
+
+// The topmost of these siblings and their descendants whose rectangle meets rect, in the
+// scene's stacking order: later siblings above earlier ones, children above their parent.
+// Rectangles are compared in scene coordinates, as the scene does, so that an edge shared
+// with the pixel counts the same. The keypad uses no z values, no items stacked behind their
+// parent and no shapes other than rectangles.
+QGraphicsItem *topmostIn(const QList<QGraphicsItem *> &siblings, const QRectF &rect)
+{
+    for (auto it = siblings.crbegin(); it != siblings.crend(); ++it) {
+        QGraphicsItem *item = *it;
+        if (!item->isVisible() || qFuzzyIsNull(item->opacity()))
+            continue;
+        const QRectF area = item->sceneTransform().mapRect(item->boundingRect());
+        const bool hit = area.intersects(rect);
+        const bool keepsChildrenInside = item->flags()
+            & (QGraphicsItem::ItemClipsChildrenToShape
+                | QGraphicsItem::ItemContainsChildrenInShape);
+        if (hit || !keepsChildrenInside) {
+            const QRectF childRect = keepsChildrenInside ? rect & area : rect;
+            if (QGraphicsItem *child = topmostIn(item->childItems(), childRect))
+                return child;
+        }
+        if (hit)
+            return item;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+HitAreaItem *TMainClient::pressTarget(const QPointF &viewportPos) const
+{
+    // The pixel under the pointer, the area the scene tests a press against.
+    const QRectF pixel
+        = viewportTransform().inverted().mapRect(QRectF(viewportPos.toPoint(), QSizeF(1, 1)));
+    QGraphicsItem *topmost = topmostIn(m_topLevelItems, pixel);
+    return topmost ? qobject_cast<HitAreaItem *>(topmost->toGraphicsObject()) : nullptr;
+}
+
+// A tap on a sign goes straight to its hit area. The scene would find the same item, but its
+// general search, done for the press and again for the hover after the release, took most of
+// a tap's time; the window knows its few screens and panels and looks there.
+bool TMainClient::beginPress(QMouseEvent *event)
+{
+    if (m_pressedArea) {
+        // A press whose release went elsewhere (a message box took the pointer).
+        m_pressedArea->cancelPress();
+        m_pressedArea = nullptr;
+    }
+    if (event->button() != Qt::LeftButton || event->buttons() != Qt::LeftButton || !isInteractive()
+        || scene()->mouseGrabberItem())
+        return false;
+    HitAreaItem *area = pressTarget(event->position());
+    if (!area || !area->isEnabled())
+        return false;
+    // A hit area takes no focus; a press on it takes the focus from a text field, as the scene
+    // would do.
+    if (scene()->focusItem())
+        scene()->setFocusItem(nullptr, Qt::MouseFocusReason);
+    m_pressedArea = area;
+    area->beginPress();
+    event->accept();
+    return true;
+}
+
+void TMainClient::mousePressEvent(QMouseEvent *event)
+{
+    if (!beginPress(event))
+        QGraphicsView::mousePressEvent(event);
+}
+
+void TMainClient::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second tap of a quick pair is a press like the first.
+    if (!beginPress(event))
+        QGraphicsView::mouseDoubleClickEvent(event);
+}
+
+void TMainClient::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_pressedArea) {
+        QGraphicsView::mouseMoveEvent(event);
+        return;
+    }
+    m_pressedArea->movePress(m_pressedArea->mapFromScene(mapToScene(event->position().toPoint())));
+    event->accept();
+}
+
+void TMainClient::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_pressedArea || event->button() != Qt::LeftButton) {
+        QGraphicsView::mouseReleaseEvent(event);
+        return;
+    }
+    HitAreaItem *area = m_pressedArea;
+    m_pressedArea = nullptr;
+    event->accept();
+    area->endPress(area->mapFromScene(mapToScene(event->position().toPoint())));
 }
 
 void TMainClient::changeEvent(QEvent *event)

@@ -6,6 +6,7 @@
 #include <QGraphicsView>
 #include <QHash>
 #include <QHostAddress>
+#include <QPointer>
 #include <functional>
 
 class BitmapListAnimation;
@@ -58,6 +59,9 @@ public:
 
     QObject *component(QStringView name) const;
     QGraphicsItem *item(QStringView name) const;
+    // The hit area a press at this viewport point goes to; null when the topmost item there
+    // is anything else (a screen, a picture, a widget).
+    HitAreaItem *pressTarget(const QPointF &viewportPos) const;
     PanelItem *screenPanel(int index) const; // 1 to 5
 
     // Reports an error that escaped a handler.
@@ -122,8 +126,13 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    bool beginPress(QMouseEvent *event);
     void buildFromLayout();
     void bindHandlers();
     void completeLoading();
@@ -140,6 +149,8 @@ private:
     MessageBoxFunction m_errorBox;
     QHash<QString, QObject *> m_components;
     QHash<QString, QGraphicsItem *> m_items;
+    QList<QGraphicsItem *> m_topLevelItems;
+    QPointer<HitAreaItem> m_pressedArea;
     bool m_closing = false;
     bool m_inTimerTick = false;
     bool m_lastCommandConfirmed = false;

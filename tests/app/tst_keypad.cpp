@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGraphicsScene>
 #include <QLineEdit>
 #include <QTest>
 
@@ -31,6 +32,7 @@ private slots:
     void toggles();
     void checkBoxTakesItsWholeRectangle();
     void slidingOffSendsNothing();
+    void quickSecondTapSendsAgain();
     void hoverEndsWhenScreenHides();
     void confirmationFlash_data();
     void confirmationFlash();
@@ -157,6 +159,21 @@ void TestKeypad::slidingOffSendsNothing()
     QTest::mouseRelease(w->viewport(), Qt::LeftButton, {}, start + QPoint(0, 200));
     w->kataxorisi(w->component(u"n5"));
     QTRY_COMPARE(w.server.lines(), QStringList {"n5"});
+}
+
+void TestKeypad::quickSecondTapSendsAgain()
+{
+    KeypadFixture w;
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    // Through the window system, which turns the second press into a double click.
+    QTest::mouseDClick(w->windowHandle(), Qt::LeftButton, {}, w.centreOf(u"a6"));
+    QTRY_COMPARE(w.server.lines(), (QStringList {"a6", "a6"}));
+    QVERIFY(!qobject_cast<HitAreaItem *>(w->component(u"a6"))->isPressed());
+    // Nothing is left holding the pointer: hovering goes on, the next tap goes to the sign
+    // under it.
+    QCOMPARE(w->scene()->mouseGrabberItem(), nullptr);
+    QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {}, w.centreOf(u"n5"));
+    QTRY_COMPARE(w.server.lines(), (QStringList {"a6", "a6", "n5"}));
 }
 
 void TestKeypad::hoverEndsWhenScreenHides()

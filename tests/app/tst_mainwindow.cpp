@@ -1,9 +1,11 @@
+#include "hitareaitem.h"
 #include "panelitem.h"
 #include "windowfixture.h"
 #include "zpapplication.h"
 
 #include <QCloseEvent>
 #include <QGraphicsScene>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 
@@ -66,6 +68,8 @@ private slots:
     void components();
     void scaling_data();
     void scaling();
+    void pressTargetMatchesScene_data();
+    void pressTargetMatchesScene();
     void navigation_data();
     void navigation();
     void returnLeavesMovePad();
@@ -169,6 +173,72 @@ void TestMainWindow::scaling()
     w->FormActivate(w.window.get());
     QCOMPARE(w->Panel1->scaleX(), sx);
     QCOMPARE(w->Panel1->scaleY(), sy);
+}
+
+void TestMainWindow::pressTargetMatchesScene_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("tile");
+    QTest::addColumn<bool>("alternates");
+    QTest::addColumn<bool>("hasHitAreas");
+
+    QTest::newRow("main screen, design size") << QSize(1024, 720) << QString() << false << true;
+    QTest::newRow("main screen, full hd") << QSize(1920, 1080) << QString() << false << true;
+    QTest::newRow("alternate panels, wxga") << QSize(1280, 800) << QString() << true << true;
+    QTest::newRow("martyria chart") << QSize(1920, 1080) << "martyriesshow" << false << true;
+    QTest::newRow("various signs") << QSize(1920, 1080) << "diaforashow" << false << true;
+    QTest::newRow("move pad over the alternates")
+        << QSize(1366, 768) << "move_client" << true << true;
+    // Only widgets there: every press goes the scene's way.
+    QTest::newRow("settings") << QSize(1280, 800) << "rythmiseisshow" << false << false;
+}
+
+// The window finds the hit area under a press itself; it must be the item the scene's own
+// hit test puts on top, everywhere on every screen.
+void TestMainWindow::pressTargetMatchesScene()
+{
+    QFETCH(QSize, size);
+    QFETCH(QString, tile);
+    QFETCH(bool, alternates);
+    QFETCH(bool, hasHitAreas);
+
+    WindowFixture w;
+    w->resize(size);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    if (alternates) {
+        for (const PressRules::TogglePair &pair : PressRules::togglePairs())
+            w.press(QString::fromLatin1(pair.toggle));
+    }
+    if (!tile.isEmpty())
+        w.press(tile);
+
+    const QTransform toViewport = w->viewportTransform();
+    QStringList mismatches;
+    QSet<QString> found;
+    // Every third pixel across the window, edges between controls included.
+    for (int y = 0; y < size.height(); y += 3) {
+        for (int x = 0; x < size.width(); x += 3) {
+            const QRectF pixel = toViewport.inverted().mapRect(QRectF(x, y, 1, 1));
+            const QList<QGraphicsItem *> under = w->scene()->items(
+                pixel, Qt::IntersectsItemShape, Qt::DescendingOrder, toViewport);
+            HitAreaItem *expected = under.isEmpty()
+                ? nullptr
+                : qobject_cast<HitAreaItem *>(under.first()->toGraphicsObject());
+            HitAreaItem *actual = w->pressTarget(QPointF(x, y));
+            if (actual != expected) {
+                mismatches << QStringLiteral("(%1, %2): %3 instead of %4")
+                                  .arg(x)
+                                  .arg(y)
+                                  .arg(actual ? actual->objectName() : QStringLiteral("none"),
+                                      expected ? expected->objectName() : QStringLiteral("none"));
+            }
+            if (expected)
+                found << expected->objectName();
+        }
+    }
+    QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.mid(0, 10).join(u"; ")));
+    QCOMPARE(!found.isEmpty(), hasHitAreas);
 }
 
 void TestMainWindow::navigation_data()
