@@ -7,6 +7,7 @@
 #include "imagecontrolitem.h"
 #include "intconv.h"
 #include "linkerror.h"
+#include "logmemo.h"
 #include "messages.h"
 #include "panelitem.h"
 #include "pictureitem.h"
@@ -189,12 +190,9 @@ void TMainClient::buildFromLayout()
         case Kind::Edit:
             addWidget(new QLineEdit(QString::fromUtf8(row.text)));
             break;
-        case Kind::Memo: {
-            auto *memo = new QPlainTextEdit;
-            memo->setReadOnly(true);
-            addWidget(memo);
+        case Kind::Memo:
+            addWidget(new LogMemo);
             break;
-        }
         case Kind::Label:
             addWidget(new QLabel(QString::fromUtf8(row.text)));
             break;
@@ -232,7 +230,7 @@ void TMainClient::buildFromLayout()
     Panel3 = qobject_cast<PanelItem *>(component(u"Panel3"));
     Panel4 = qobject_cast<PanelItem *>(component(u"Panel4"));
     Panel5 = qobject_cast<PanelItem *>(component(u"Panel5"));
-    Memo1 = qobject_cast<QPlainTextEdit *>(component(u"Memo1"));
+    Memo1 = qobject_cast<LogMemo *>(component(u"Memo1"));
     Edit1 = qobject_cast<QLineEdit *>(component(u"Edit1"));
     Edit2 = qobject_cast<QLineEdit *>(component(u"Edit2"));
     Edit3 = qobject_cast<QLineEdit *>(component(u"Edit3"));

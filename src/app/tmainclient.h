@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layout.h"
+#include "logmemo.h"
 
 #include <QElapsedTimer>
 #include <QGraphicsView>
@@ -15,7 +16,6 @@ class PanelItem;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QTimer;
 class TcpClient;
 class UdpListener;
@@ -163,7 +163,7 @@ public:
     PanelItem *Panel3 = nullptr;
     PanelItem *Panel4 = nullptr;
     PanelItem *Panel5 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
+    LogMemo *Memo1 = nullptr;
     QLineEdit *Edit1 = nullptr;
     QLineEdit *Edit2 = nullptr;
     QLineEdit *Edit3 = nullptr;

@@ -6,6 +6,7 @@
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QNetworkProxy>
 #include <QTcpSocket>
 #include <future>
 #include <memory>
@@ -15,7 +16,11 @@ TcpClient::TcpClient(QObject *parent, int connectTimeoutMs)
     : QObject(parent)
     , m_socket(new QTcpSocket(this))
     , m_connectTimeoutMs(connectTimeoutMs)
-{ }
+{
+    // The server is on the same network: straight there, and without asking the proxy
+    // settings on every connect.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
+}
 
 TcpClient::~TcpClient()
 {

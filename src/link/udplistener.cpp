@@ -28,13 +28,11 @@ bool meansNoIPv6(QAbstractSocket::SocketError error)
 // False once the socket is empty. A socket counts as empty only after a read has found
 // nothing: that read re-arms the read notifier, which QUdpSocket keeps off after a readyRead
 // until the next read, also when that readyRead came too late to find anything.
+// One byte more than the buffer holds is read, so that a longer datagram shows as such and is
+// dropped; asking for its size first would cost a second system call on every read.
 bool takeDatagram(QUdpSocket &socket, std::optional<QByteArray> &bytes)
 {
     bytes.reset();
-    if (socket.pendingDatagramSize() > UdpListener::BufferSize) {
-        socket.readDatagram(nullptr, 0);
-        return true;
-    }
     QByteArray buffer(UdpListener::BufferSize + 1, Qt::Uninitialized);
     const qint64 received = socket.readDatagram(buffer.data(), buffer.size());
     if (received < 0)

@@ -1,4 +1,5 @@
 #include "hitareaitem.h"
+#include "logmemo.h"
 #include "panelitem.h"
 #include "windowfixture.h"
 #include "zpapplication.h"
@@ -70,6 +71,7 @@ private slots:
     void scaling();
     void pressTargetMatchesScene_data();
     void pressTargetMatchesScene();
+    void hiddenLogTakesLinesWhenShown();
     void navigation_data();
     void navigation();
     void returnLeavesMovePad();
@@ -239,6 +241,28 @@ void TestMainWindow::pressTargetMatchesScene()
     }
     QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.mid(0, 10).join(u"; ")));
     QCOMPARE(!found.isEmpty(), hasHitAreas);
+}
+
+void TestMainWindow::hiddenLogTakesLinesWhenShown()
+{
+    LogMemo log;
+    const auto shown = [&log] { return static_cast<QPlainTextEdit &>(log).toPlainText(); };
+    log.appendPlainText(QStringLiteral("one"));
+    log.appendPlainText(QStringLiteral("two"));
+    QCOMPARE(log.toPlainText(), QStringLiteral("one\ntwo"));
+    QCOMPARE(log.property("plainText").toString(), QStringLiteral("one\ntwo"));
+
+    log.show();
+    QCOMPARE(shown(), QStringLiteral("one\ntwo"));
+    log.appendPlainText(QStringLiteral("three"));
+    QCOMPARE(shown(), QStringLiteral("one\ntwo\nthree"));
+
+    log.hide();
+    log.appendPlainText(QStringLiteral("four"));
+    QCOMPARE(log.toPlainText(), QStringLiteral("one\ntwo\nthree\nfour"));
+    log.show();
+    QCOMPARE(shown(), QStringLiteral("one\ntwo\nthree\nfour"));
+    QCOMPARE(log.toPlainText(), shown());
 }
 
 void TestMainWindow::navigation_data()
