@@ -1,8 +1,10 @@
 #include "panelitem.h"
 
+#include "pictureitem.h"
+
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
-#include <iterator>
+#include <QRegion>
 
 namespace {
 constexpr qreal PointerWidth = 23;
@@ -40,48 +42,130 @@ QRectF PanelItem::boundingRect() const
     return QRectF(QPointF(0, 0), m_size);
 }
 
+QRectF PanelItem::filledRect() const
+{
+    const QRectF r = boundingRect();
+    if (m_style != Layout::Style::Callout)
+        return r;
+    return r.adjusted(0, PointerLength, 0, 0);
+}
+
+QColor PanelItem::fillColour() const
+{
+    return m_style == Layout::Style::Callout ? CalloutFill : PlainFill;
+}
+
+QRect PanelItem::toDevicePixels(const QTransform &toDevice, const QRectF &rect)
+{
+    const QRectF mapped = toDevice.mapRect(rect);
+    return QRect(QPoint(qRound(mapped.left()), qRound(mapped.top())),
+        QPoint(qRound(mapped.right()) - 1, qRound(mapped.bottom()) - 1));
+}
+
+QRect PanelItem::filledDeviceRect(const QTransform &toDevice) const
+{
+    return toDevicePixels(toDevice, filledRect());
+}
+
 void PanelItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    // Panels cover most of the window and are drawn again with every full redraw, so they
-    // are plain fills and one-pixel lines: antialiasing an outline of this size costs many
-    // times more than the window's own copy to the screen. Only a callout's small pointer,
-    // the one slanted edge, is antialiased.
-    const QRectF r = boundingRect();
-    if (m_style != Layout::Style::Callout) {
-        painter->fillRect(r, PlainFill);
-        painter->setPen(QPen(Border, 0));
-        painter->setBrush(Qt::NoBrush);
-        painter->drawRect(r.adjusted(0.5, 0.5, -0.5, -0.5));
+    const QTransform toDevice = painter->worldTransform();
+    if (toDevice.type() <= QTransform::TxScale) {
+        paintInDevicePixels(painter, toDevice);
         return;
     }
-
-    const qreal left = r.left() + 0.5;
-    const qreal right = r.right() - 0.5;
-    const qreal bottom = r.bottom() - 0.5;
-    const qreal top = r.top() + PointerLength;
-    const qreal mid = r.center().x();
-    painter->fillRect(QRectF(r.left(), top, r.width(), r.height() - PointerLength), CalloutFill);
+    // Turned or sheared (never by the keypad itself): plainly, in the panel's own units.
+    painter->fillRect(filledRect(), fillColour());
     painter->setPen(QPen(Border, 0));
-    const QLineF edges[] = {
-        {left, top, mid - PointerWidth / 2, top},
-        {mid + PointerWidth / 2, top, right, top},
-        {right, top, right, bottom},
-        {right, bottom, left, bottom},
-        {left, bottom, left, top},
-    };
-    painter->drawLines(edges, int(std::size(edges)));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(filledRect().adjusted(0.5, 0.5, -0.5, -0.5));
+    paintPointer(painter);
+}
 
-    const QPointF pointer[] = {
-        {mid - PointerWidth / 2, top},
-        {mid, r.top() + 0.5},
-        {mid + PointerWidth / 2, top},
+// Panels cover the window several times over, and a full redraw paints them all again; this
+// was most of a redraw's cost. So a panel fills only what its own panels and pictures leave
+// uncovered, and draws its outline as one-pixel rectangles: the painter's scaled one-pixel
+// lines went through its general stroker. Only a callout's small pointer, the one slanted
+// edge, is drawn antialiased.
+void PanelItem::paintInDevicePixels(QPainter *painter, const QTransform &toDevice)
+{
+    const QRect filled = filledDeviceRect(toDevice);
+    QRegion uncovered(filled);
+    for (QGraphicsItem *child : childItems()) {
+        if (!child->isVisible() || child->opacity() < 1.0)
+            continue;
+        const QTransform childToDevice = child->itemTransform(this) * toDevice;
+        if (auto *panel = dynamic_cast<PanelItem *>(child))
+            uncovered -= panel->filledDeviceRect(childToDevice);
+        else if (auto *picture = dynamic_cast<PictureItem *>(child))
+            uncovered -= picture->coveredDeviceRect(childToDevice);
+    }
+
+    painter->resetTransform();
+    const QColor fill = fillColour();
+    for (const QRect &r : uncovered)
+        painter->fillRect(r, fill);
+
+    // The outline, with a gap in a callout's top edge where its pointer stands.
+    const int gapLeft = m_style == Layout::Style::Callout
+        ? qRound(toDevice.map(QPointF(m_size.width() / 2 - PointerWidth / 2, 0)).x())
+        : filled.right();
+    const int gapRight = m_style == Layout::Style::Callout
+        ? qRound(toDevice.map(QPointF(m_size.width() / 2 + PointerWidth / 2, 0)).x())
+        : filled.right() + 1;
+    const QRect edges[] = {
+        QRect(QPoint(filled.left(), filled.top()), QPoint(gapLeft, filled.top())),
+        QRect(QPoint(gapRight, filled.top()), QPoint(filled.right(), filled.top())),
+        QRect(QPoint(filled.left(), filled.bottom()), QPoint(filled.right(), filled.bottom())),
+        QRect(QPoint(filled.left(), filled.top()), QPoint(filled.left(), filled.bottom())),
+        QRect(QPoint(filled.right(), filled.top()), QPoint(filled.right(), filled.bottom())),
     };
+    for (const QRect &edge : edges) {
+        if (edge.isValid())
+            painter->fillRect(edge, Border);
+    }
+    paintPointerInDevicePixels(painter, toDevice);
+    painter->setWorldTransform(toDevice);
+}
+
+// The pointer is antialiased, and drawing an antialiased shape costs as much as filling a
+// whole panel; it is drawn once per scale and place, and copied after that.
+void PanelItem::paintPointerInDevicePixels(QPainter *painter, const QTransform &toDevice)
+{
+    if (m_style != Layout::Style::Callout)
+        return;
+    const qreal mid = m_size.width() / 2;
+    const QRectF box(mid - PointerWidth / 2 - 1, 0, PointerWidth + 2, PointerLength + 1);
+    const QRect device = toDevice.mapRect(box).toAlignedRect();
+    if (m_pointer.isNull() || m_pointerTransform != toDevice) {
+        m_pointer = QPixmap(device.size());
+        m_pointer.fill(Qt::transparent);
+        QPainter pointer(&m_pointer);
+        pointer.setTransform(toDevice * QTransform::fromTranslate(-device.left(), -device.top()));
+        paintPointer(&pointer);
+        m_pointerTransform = toDevice;
+    }
+    painter->drawPixmap(device.topLeft(), m_pointer);
+}
+
+void PanelItem::paintPointer(QPainter *painter)
+{
+    if (m_style != Layout::Style::Callout)
+        return;
+    const qreal mid = m_size.width() / 2;
+    const QPointF pointer[] = {
+        {mid - PointerWidth / 2, PointerLength},
+        {mid, 0.5},
+        {mid + PointerWidth / 2, PointerLength},
+    };
+    painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(Qt::NoPen);
     painter->setBrush(CalloutFill);
     painter->drawPolygon(pointer, 3);
     painter->setPen(QPen(Border, 0));
     painter->drawPolyline(pointer, 3);
+    painter->restore();
 }
 
 void PanelItem::mousePressEvent(QGraphicsSceneMouseEvent *event)

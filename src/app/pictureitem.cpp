@@ -1,5 +1,7 @@
 #include "pictureitem.h"
 
+#include "panelitem.h"
+
 #include <QFile>
 #include <QGraphicsSceneMouseEvent>
 #include <QImageReader>
@@ -29,17 +31,48 @@ QRectF PictureItem::boundingRect() const
     return QRectF(QPointF(0, 0), m_row.rect.size());
 }
 
+QRect PictureItem::drawnDeviceRect(const QTransform &toDevice) const
+{
+    // In whole pixels, and the size from the size alone, so that a move never stretches again.
+    const QRectF mapped = toDevice.mapRect(boundingRect());
+    return QRect(QPoint(qRound(mapped.left()), qRound(mapped.top())),
+        QSize(qRound(mapped.width()), qRound(mapped.height())));
+}
+
+// The artwork's tiles have transparent corners. A picture that lies wholly on its panel's
+// fill, inside the panel's outline, is laid on that colour when it is stretched: it then
+// covers its rectangle, the panel need not fill beneath it, and a redraw copies it instead of
+// blending it.
+QColor PictureItem::panelFillUnder(const QTransform &toDevice) const
+{
+    const auto *panel = dynamic_cast<const PanelItem *>(parentItem());
+    if (!panel || toDevice.type() > QTransform::TxScale || !transform().isIdentity())
+        return {};
+    const QTransform panelToDevice = QTransform::fromTranslate(-pos().x(), -pos().y()) * toDevice;
+    const QRect inside = panel->filledDeviceRect(panelToDevice).adjusted(1, 1, -1, -1);
+    return inside.contains(drawnDeviceRect(toDevice)) ? panel->fillColour() : QColor();
+}
+
+QRect PictureItem::coveredDeviceRect(const QTransform &toDevice) const
+{
+    if (m_path.isEmpty() || !panelFillUnder(toDevice).isValid())
+        return {};
+    return drawnDeviceRect(toDevice);
+}
+
 void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
     const QTransform transform = painter->worldTransform();
-    const QRectF mapped = transform.mapRect(boundingRect());
-    // In whole pixels, and from the size alone, so that a move never stretches again.
-    const QSize size(qRound(mapped.width()), qRound(mapped.height()));
-    if (!m_path.isEmpty() && m_stretched.size() != size)
-        stretch(size);
+    const QRect drawn = drawnDeviceRect(transform);
+    const QColor background = panelFillUnder(transform);
+    if (!m_path.isEmpty() && (m_stretched.size() != drawn.size() || m_background != background))
+        stretch(drawn.size(), background);
     if (m_stretched.isNull()) {
         if (m_path.isEmpty())
             paintStandIn(painter);
+        // The panel left this rectangle to the picture; nothing may stay of an earlier frame.
+        else if (background.isValid())
+            painter->fillRect(boundingRect(), background);
         return;
     }
     if (transform.type() > QTransform::TxScale) {
@@ -48,7 +81,7 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         return;
     }
     painter->resetTransform();
-    painter->drawPixmap(QPoint(qRound(mapped.left()), qRound(mapped.top())), m_stretched);
+    painter->drawPixmap(drawn.topLeft(), m_stretched);
     painter->setWorldTransform(transform);
 }
 
@@ -56,9 +89,10 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
 // items, which a large screen overflows, and then every redraw stretches again. The decoded
 // bitmap is dropped, as the window takes its size once. The painter's bilinear stretch of a
 // premultiplied bitmap takes about half the time of QImage::scaled().
-void PictureItem::stretch(QSize size)
+void PictureItem::stretch(QSize size, const QColor &background)
 {
     m_stretched = QPixmap();
+    m_background = background;
     if (size.isEmpty())
         return;
     const QImage bitmap
@@ -68,7 +102,7 @@ void PictureItem::stretch(QSize size)
         return;
     }
     m_stretched = QPixmap(size);
-    m_stretched.fill(Qt::transparent);
+    m_stretched.fill(background.isValid() ? background : QColor(Qt::transparent));
     QPainter stretcher(&m_stretched);
     stretcher.setRenderHint(QPainter::SmoothPixmapTransform);
     stretcher.drawImage(m_stretched.rect(), bitmap, bitmap.rect());

@@ -19,15 +19,22 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
+    // The device pixels the picture paints over completely under this transform; empty when
+    // some of what lies beneath shows through it.
+    QRect coveredDeviceRect(const QTransform &toDevice) const;
+
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
 
 private:
-    void stretch(QSize size);
+    QRect drawnDeviceRect(const QTransform &toDevice) const;
+    QColor panelFillUnder(const QTransform &toDevice) const;
+    void stretch(QSize size, const QColor &background);
     void paintStandIn(QPainter *painter);
 
     const Layout::Row &m_row;
     QString m_path; // empty: no artwork
     QPixmap m_stretched; // the bitmap at the size of its rectangle on the screen
+    QColor m_background; // what m_stretched was laid on; invalid: nothing (transparent)
     QList<QPair<QRectF, QString>> m_tiles; // hit areas over the picture, in picture units
 };

@@ -2,6 +2,7 @@
 
 #include "apperror.h"
 #include "bitmaplistanimation.h"
+#include "cornerbutton.h"
 #include "discoveryreply.h"
 #include "hitareaitem.h"
 #include "imagecontrolitem.h"
@@ -177,11 +178,9 @@ void TMainClient::buildFromLayout()
             }
             break;
         case Kind::CornerButton: {
-            auto *button = new QPushButton(QString::fromUtf8(row.text));
-            button->setStyleSheet(QStringLiteral("QPushButton { border: 1px solid #909090; "
-                                                 "border-radius: 3px; background: #fafafa; }"
-                                                 "QPushButton:pressed { background: #c8d8f0; }"));
-            addWidget(button);
+            const auto *panel = dynamic_cast<PanelItem *>(parent);
+            addWidget(new CornerButton(QString::fromUtf8(row.text),
+                panel ? panel->fillColour() : backgroundBrush().color()));
             break;
         }
         case Kind::CheckBox:

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPushButton>
+
+// A push button with rounded corners: the toggles and Connect Disconnect. It draws itself
+// (outline, fill, caption) rather than through a style sheet: a toggle is drawn again after
+// every tap on it, and the style sheet's general drawing took a good part of a redraw. A tap
+// leaves the keyboard focus where it was; Tab still reaches the button.
+class CornerButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    // background: what the button stands on, seen past its rounded corners.
+    CornerButton(const QString &text, const QColor &background, QWidget *parent = nullptr);
+
+    // Its size is the layout's, whatever the caption: the toolkit's own button margins would
+    // make a proxied button grow over its neighbours.
+    QSize minimumSizeHint() const override { return {1, 1}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_background;
+};
