@@ -64,6 +64,13 @@ void TestCommandChannel::connectAndDisconnect()
     QVERIFY(w->Timer1->isActive());
     QVERIFY(w.messages.isEmpty());
     QVERIFY(!w->isLinkConnected());
+
+    // The settings screen shows the lines that came while it was hidden.
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    w.press(u"rythmiseisshow");
+    QCOMPARE(static_cast<QPlainTextEdit *>(w->Memo1)->toPlainText().split(u'\n'),
+        (QStringList {Messages::clientConnected(), Messages::clientDisconnected()}));
 }
 
 void TestCommandChannel::replies_data()
