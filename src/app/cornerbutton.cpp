@@ -24,7 +24,9 @@ CornerButton::CornerButton(const QString &text, const QColor &background, QWidge
 void CornerButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QTransform toDevice = painter.worldTransform();
+    // The device transform, not the world transform: drawn into a proxy's cache, the window's
+    // scale reaches the painter as a redirection, outside the world transform.
+    const QTransform toDevice = painter.deviceTransform();
     // A keyboard user sees which button Space would press.
     const QColor outline = hasFocus() ? FocusOutline : Outline;
     const QColor face = isDown() ? PressedFace : Face;
@@ -58,9 +60,13 @@ void CornerButton::paintEvent(QPaintEvent *)
             facePainter.end();
             QPixmapCache::insert(key, drawn);
         }
-        painter.resetTransform();
-        painter.drawPixmap(device.topLeft(), drawn);
-        painter.setWorldTransform(toDevice);
+        // Copied pixel for pixel: the world transform that, after the painter's own, leaves
+        // only the move to the button's place.
+        const QTransform world = painter.worldTransform();
+        painter.setWorldTransform(
+            QTransform::fromTranslate(device.left(), device.top()) * toDevice.inverted() * world);
+        painter.drawPixmap(0, 0, drawn);
+        painter.setWorldTransform(world);
     }
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
