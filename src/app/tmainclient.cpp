@@ -105,6 +105,10 @@ TMainClient::~TMainClient()
 {
     if (MainClient == this)
         MainClient = nullptr;
+    // A cached item that loses the focus while the scene destroys it makes the toolkit build a
+    // new cache for it that nothing frees: the caches go first.
+    for (QGraphicsItem *item : std::as_const(m_items))
+        item->setCacheMode(QGraphicsItem::NoCache);
 }
 
 void TMainClient::buildFromLayout()

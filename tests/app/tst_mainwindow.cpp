@@ -75,6 +75,7 @@ private slots:
     void navigation_data();
     void navigation();
     void returnLeavesMovePad();
+    void tabReachesConnectDisconnect();
     void escapedError_data();
     void escapedError();
     void closePath();
@@ -299,6 +300,24 @@ void TestMainWindow::navigation()
     QCOMPARE(visibleScreens(*w.window), QStringList {"Panel1"});
     // A change of screen is not a command.
     QVERIFY(w.messages.isEmpty());
+}
+
+// A tap leaves the keyboard focus alone, but a keyboard user still reaches the button; the
+// window then closes with the focus on it.
+void TestMainWindow::tabReachesConnectDisconnect()
+{
+    WindowFixture w;
+    w->resize(1280, 800);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    w.press(u"rythmiseisshow");
+    auto *button = qobject_cast<QWidget *>(w->component(u"ConnectDisconnect"));
+    QVERIFY(!button->hasFocus());
+    for (int tab = 0; tab < 8 && !button->hasFocus(); ++tab)
+        QTest::keyClick(w->viewport(), Qt::Key_Tab);
+    QVERIFY(button->hasFocus());
 }
 
 void TestMainWindow::returnLeavesMovePad()
