@@ -11,8 +11,7 @@ class CornerButton : public QPushButton
     Q_OBJECT
 
 public:
-    // background: what the button stands on, seen past its rounded corners.
-    CornerButton(const QString &text, const QColor &background, QWidget *parent = nullptr);
+    explicit CornerButton(const QString &text, QWidget *parent = nullptr);
 
     // Its size is the layout's, whatever the caption: the toolkit's own button margins would
     // make a proxied button grow over its neighbours.
@@ -20,7 +19,4 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-
-private:
-    QColor m_background;
 };

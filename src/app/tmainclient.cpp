@@ -182,9 +182,7 @@ void TMainClient::buildFromLayout()
             }
             break;
         case Kind::CornerButton: {
-            const auto *panel = dynamic_cast<PanelItem *>(parent);
-            addWidget(new CornerButton(QString::fromUtf8(row.text),
-                panel ? panel->fillColour() : backgroundBrush().color()));
+            addWidget(new CornerButton(QString::fromUtf8(row.text)));
             break;
         }
         case Kind::CheckBox:
