@@ -1,6 +1,7 @@
 #include "cornerbutton.h"
 
 #include <QPainter>
+#include <QPixmapCache>
 
 namespace {
 const QColor Outline(0x90, 0x90, 0x90);
@@ -16,20 +17,64 @@ CornerButton::CornerButton(const QString &text, QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
 }
 
-// Two antialiased fills, the outline's and the face's: an antialiased outline drawn with a
-// pen costs several times more, and this button is drawn again after every tap on it.
+// The outline and the face are two antialiased fills (an antialiased outline drawn with a
+// pen costs several times more), and still cost more than the rest of the button. A button
+// is drawn again after every tap on it: from its second drawing on, its look is drawn once
+// per size, scale and state and then copied. Buttons never tapped keep no copy.
 void CornerButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
     // A keyboard user sees which button Space would press.
-    painter.setBrush(hasFocus() ? FocusOutline : Outline);
-    painter.drawRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
-    painter.setBrush(isDown() ? PressedFace : Face);
-    painter.drawRoundedRect(
-        QRectF(rect()).adjusted(1, 1, -1, -1), CornerRadius - 1, CornerRadius - 1);
+    const QColor outline = hasFocus() ? FocusOutline : Outline;
+    const QColor face = isDown() ? PressedFace : Face;
+    // The device transform, not the world transform: drawn into a proxy's cache, the window's
+    // scale reaches the painter as a redirection, outside the world transform.
+    const QTransform toDevice = painter.deviceTransform();
+    if (!m_drawnBefore || toDevice.type() > QTransform::TxScale) {
+        m_drawnBefore = true;
+        paintLook(&painter, outline, face);
+    } else {
+        const QRect device = toDevice.mapRect(QRectF(rect())).toAlignedRect();
+        const QString key = QStringLiteral("zp-corner-button-%1x%2-%3x%4-%5-%6")
+                                .arg(width())
+                                .arg(height())
+                                .arg(toDevice.m11())
+                                .arg(toDevice.m22())
+                                .arg(outline.rgba())
+                                .arg(face.rgba());
+        QPixmap look;
+        if (!QPixmapCache::find(key, &look)) {
+            look = QPixmap(device.size());
+            look.fill(Qt::transparent);
+            QPainter lookPainter(&look);
+            lookPainter.setTransform(
+                toDevice * QTransform::fromTranslate(-device.left(), -device.top()));
+            paintLook(&lookPainter, outline, face);
+            lookPainter.end();
+            QPixmapCache::insert(key, look);
+        }
+        // Copied pixel for pixel: the world transform that, after the painter's own, leaves
+        // only the move to the button's place.
+        const QTransform world = painter.worldTransform();
+        painter.setWorldTransform(
+            QTransform::fromTranslate(device.left(), device.top()) * toDevice.inverted() * world);
+        painter.drawPixmap(0, 0, look);
+        painter.setWorldTransform(world);
+    }
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextShowMnemonic, text());
+}
+
+void CornerButton::paintLook(QPainter *painter, const QColor &outline, const QColor &face) const
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(outline);
+    painter->drawRoundedRect(QRectF(rect()), CornerRadius, CornerRadius);
+    painter->setBrush(face);
+    painter->drawRoundedRect(
+        QRectF(rect()).adjusted(1, 1, -1, -1), CornerRadius - 1, CornerRadius - 1);
+    painter->restore();
 }

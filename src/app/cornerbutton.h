@@ -19,4 +19,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+
+private:
+    void paintLook(QPainter *painter, const QColor &outline, const QColor &face) const;
+
+    bool m_drawnBefore = false;
 };
