@@ -15,12 +15,13 @@ CornerButton::CornerButton(const QString &text, QWidget *parent)
     : QPushButton(text, parent)
 {
     setFocusPolicy(Qt::TabFocus);
+    connect(this, &QAbstractButton::pressed, this, [this] { m_tapped = true; });
 }
 
 // The outline and the face are two antialiased fills (an antialiased outline drawn with a
 // pen costs several times more), and still cost more than the rest of the button. A button
-// is drawn again after every tap on it: from its second drawing on, its look is drawn once
-// per size, scale and state and then copied. Buttons never tapped keep no copy.
+// is drawn again after every tap on it: once tapped, its look is drawn once per size, scale
+// and state and then copied. Buttons never tapped keep no copy.
 void CornerButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -30,8 +31,7 @@ void CornerButton::paintEvent(QPaintEvent *)
     // The device transform, not the world transform: drawn into a proxy's cache, the window's
     // scale reaches the painter as a redirection, outside the world transform.
     const QTransform toDevice = painter.deviceTransform();
-    if (!m_drawnBefore || toDevice.type() > QTransform::TxScale) {
-        m_drawnBefore = true;
+    if (!m_tapped || toDevice.type() > QTransform::TxScale) {
         paintLook(&painter, outline, face);
     } else {
         const QRect device = toDevice.mapRect(QRectF(rect())).toAlignedRect();

@@ -23,5 +23,5 @@ protected:
 private:
     void paintLook(QPainter *painter, const QColor &outline, const QColor &face) const;
 
-    bool m_drawnBefore = false;
+    bool m_tapped = false;
 };
