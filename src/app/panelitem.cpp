@@ -12,6 +12,15 @@ constexpr qreal PointerLength = 11;
 const QColor CalloutFill(0xEE, 0xEE, 0xEE);
 const QColor PlainFill(0xF4, 0xF4, 0xF4);
 const QColor Border(0xA0, 0xA0, 0xA0);
+
+// A rectangle in whole device pixels, each edge rounded on its own, so that rectangles sharing
+// an edge in design units share it on the screen too.
+QRect toDevicePixels(const QTransform &toDevice, const QRectF &rect)
+{
+    const QRectF mapped = toDevice.mapRect(rect);
+    return QRect(QPoint(qRound(mapped.left()), qRound(mapped.top())),
+        QPoint(qRound(mapped.right()) - 1, qRound(mapped.bottom()) - 1));
+}
 } // namespace
 
 PanelItem::PanelItem(const Layout::Row &row, QGraphicsItem *parent)
@@ -53,13 +62,6 @@ QRectF PanelItem::filledRect() const
 QColor PanelItem::fillColour() const
 {
     return m_style == Layout::Style::Callout ? CalloutFill : PlainFill;
-}
-
-QRect PanelItem::toDevicePixels(const QTransform &toDevice, const QRectF &rect)
-{
-    const QRectF mapped = toDevice.mapRect(rect);
-    return QRect(QPoint(qRound(mapped.left()), qRound(mapped.top())),
-        QPoint(qRound(mapped.right()) - 1, qRound(mapped.bottom()) - 1));
 }
 
 QRect PanelItem::filledDeviceRect(const QTransform &toDevice) const

@@ -25,9 +25,6 @@ public:
     QRect filledDeviceRect(const QTransform &toDevice) const;
     QColor fillColour() const;
 
-    // A rectangle in whole device pixels, each edge rounded on its own, so that rectangles
-    // sharing an edge in design units share it on the screen too.
-    static QRect toDevicePixels(const QTransform &toDevice, const QRectF &rect);
     float scaleX() const { return m_scaleX; }
     float scaleY() const { return m_scaleY; }
     void setScale(float x, float y);

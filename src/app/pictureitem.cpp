@@ -70,9 +70,6 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
     if (m_stretched.isNull()) {
         if (m_path.isEmpty())
             paintStandIn(painter);
-        // The panel left this rectangle to the picture; nothing may stay of an earlier frame.
-        else if (background.isValid())
-            painter->fillRect(boundingRect(), background);
         return;
     }
     if (transform.type() > QTransform::TxScale) {

@@ -527,6 +527,11 @@ bool TMainClient::beginPress(QMouseEvent *event)
     return true;
 }
 
+QPointF TMainClient::positionOn(const QGraphicsItem *item, const QMouseEvent *event) const
+{
+    return item->mapFromScene(mapToScene(event->position().toPoint()));
+}
+
 void TMainClient::mousePressEvent(QMouseEvent *event)
 {
     if (!beginPress(event))
@@ -546,7 +551,7 @@ void TMainClient::mouseMoveEvent(QMouseEvent *event)
         QGraphicsView::mouseMoveEvent(event);
         return;
     }
-    m_pressedArea->movePress(m_pressedArea->mapFromScene(mapToScene(event->position().toPoint())));
+    m_pressedArea->movePress(positionOn(m_pressedArea, event));
     event->accept();
 }
 
@@ -559,7 +564,7 @@ void TMainClient::mouseReleaseEvent(QMouseEvent *event)
     HitAreaItem *area = m_pressedArea;
     m_pressedArea = nullptr;
     event->accept();
-    area->endPress(area->mapFromScene(mapToScene(event->position().toPoint())));
+    area->endPress(positionOn(area, event));
 }
 
 void TMainClient::changeEvent(QEvent *event)

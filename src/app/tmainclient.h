@@ -133,6 +133,8 @@ protected:
 
 private:
     bool beginPress(QMouseEvent *event);
+    // Where a mouse event falls on an item, in the item's own units.
+    QPointF positionOn(const QGraphicsItem *item, const QMouseEvent *event) const;
     void buildFromLayout();
     void bindHandlers();
     void completeLoading();

@@ -148,9 +148,7 @@ void TestMainWindow::scaling()
     QFETCH(float, sy);
 
     WindowFixture w;
-    w->resize(size);
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QVERIFY(w.showAt(size));
     QCOMPARE(w->size(), size);
 
     for (int i = 1; i <= 5; ++i) {
@@ -206,9 +204,7 @@ void TestMainWindow::pressTargetMatchesScene()
     QFETCH(bool, hasHitAreas);
 
     WindowFixture w;
-    w->resize(size);
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QVERIFY(w.showAt(size));
     if (alternates) {
         for (const PressRules::TogglePair &pair : PressRules::togglePairs())
             w.press(QString::fromLatin1(pair.toggle));
@@ -290,9 +286,7 @@ void TestMainWindow::navigation()
     QFETCH(QString, back);
 
     WindowFixture w;
-    w->resize(1280, 800);
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QVERIFY(w.showAt(QSize(1280, 800)));
 
     w.press(tile);
     QCOMPARE(visibleScreens(*w.window), QStringList {screen});
@@ -307,9 +301,7 @@ void TestMainWindow::navigation()
 void TestMainWindow::tabReachesConnectDisconnect()
 {
     WindowFixture w;
-    w->resize(1280, 800);
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
+    QVERIFY(w.showAt(QSize(1280, 800)));
     w->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
     w.press(u"rythmiseisshow");

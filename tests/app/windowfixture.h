@@ -63,6 +63,14 @@ struct WindowFixture
 
     TMainClient *operator->() const { return window.get(); }
 
+    // Shows the window at this size; false when it never reaches the screen.
+    bool showAt(QSize size) const
+    {
+        window->resize(size);
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
+    }
+
     // The centre of a control, in window pixels.
     QPoint centreOf(QStringView name) const
     {
