@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layout.h"
+#include "linkdefaults.h"
 #include "logmemo.h"
 
 #include <QElapsedTimer>
@@ -11,17 +12,18 @@
 #include <functional>
 
 class BitmapListAnimation;
+class CommandChannel;
+class Discovery;
 class HitAreaItem;
 class PanelItem;
-class QCheckBox;
-class QLabel;
 class QLineEdit;
 class QTimer;
-class TcpClient;
 class UdpListener;
 
-// The keypad's one window. Its components are built from the layout tables; the handlers
-// below work from the name of the control that sent them.
+// The keypad's one window: the scene built from the layout tables, the press dispatch, the
+// message boxes, the pictures and the close policy. The command channel and discovery do
+// the talking; the handlers below wire them to the screen and work from the name of the
+// control that sent them.
 class TMainClient : public QGraphicsView
 {
     Q_OBJECT
@@ -29,21 +31,15 @@ class TMainClient : public QGraphicsView
 public:
     static constexpr int DesignWidth = 1024;
     static constexpr int DesignHeight = 720;
-    static constexpr int DiscoveryIntervalMs = 2000;
-    static constexpr int ReplyWaitMs = 1000;
-    static constexpr int ConnectTimeoutMs = 3000;
     static constexpr int SecondCloseWindowMs = 5000;
-
-    static constexpr quint16 DiscoveryListenPort = 8091;
-    static constexpr quint16 DiscoveryRequestPort = 8090;
 
     struct Options
     {
-        int replyWaitMs = ReplyWaitMs;
-        int connectTimeoutMs = ConnectTimeoutMs;
-        quint16 listenPort = DiscoveryListenPort;
+        int replyWaitMs = LinkDefaults::ReplyWaitMs;
+        int connectTimeoutMs = LinkDefaults::ConnectTimeoutMs;
+        quint16 listenPort = LinkDefaults::DiscoveryListenPort;
         QHostAddress requestAddress = QHostAddress(QHostAddress::Broadcast);
-        quint16 requestPort = DiscoveryRequestPort;
+        quint16 requestPort = LinkDefaults::DiscoveryRequestPort;
         QString settingsPath; // empty: ZP.INI in the documents folder
     };
 
@@ -64,6 +60,9 @@ public:
     HitAreaItem *pressTarget(const QPointF &viewportPos) const;
     PanelItem *screenPanel(int index) const; // 1 to 5
 
+    CommandChannel *channel() const { return m_channel; }
+    Discovery *discovery() const { return m_discovery; }
+
     // Reports an error that escaped a handler.
     void reportError(const QString &message);
     static QString errorBoxText(const QString &message);
@@ -71,14 +70,8 @@ public:
     // Runs the press handler a control is bound to, reporting what escapes it.
     void invoke(Layout::Handler handler, QObject *sender);
 
-    // The command channel.
+    // The send routine: the control's name to the server, and the user told of a failure.
     void kataxorisi(QObject *control);
-    // Whether the last command that kataxorisi sent was answered "ok".
-    bool lastCommandConfirmed() const { return m_lastCommandConfirmed; }
-    void writeRawLine(const QString &text);
-    bool isLinkConnected();
-    void connectAttempt();
-    void disconnectLink();
     void showConnected();
     void showNotConnected();
 
@@ -132,30 +125,41 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    class Surface;
+
     bool beginPress(QMouseEvent *event);
     // Where a mouse event falls on an item, in the item's own units.
     QPointF positionOn(const QGraphicsItem *item, const QMouseEvent *event) const;
+
     void buildFromLayout();
+    void addToScene(const Layout::Row &row, QGraphicsItem *parent, QGraphicsObject *item);
+    void addWidget(const Layout::Row &row, QGraphicsItem *parent, QWidget *widget);
+    void addButton(const Layout::Row &row, QGraphicsItem *parent);
+    void addAnimation(const Layout::Row &row, QGraphicsItem *parent);
+    void addLinkComponent(const Layout::Row &row);
+    void findNamedComponents();
+    void chainTabOrder();
     void bindHandlers();
     void completeLoading();
-    void replyCheck();
+
     void showMessage(const QString &text);
-    void switchTimer1(bool on);
+    void connectAttempt();
     void flash(QObject *control);
-    void togglePair(Layout::Handler toggle);
     void runPressRule(Layout::Handler rule, QObject *sender);
+    void togglePair(Layout::Handler toggle);
     QString settingsPath() const;
 
     Options m_options;
+    CommandChannel *m_channel;
+    Discovery *m_discovery;
     MessageBoxFunction m_messageBox;
     MessageBoxFunction m_errorBox;
     QHash<QString, QObject *> m_components;
     QHash<QString, QGraphicsItem *> m_items;
     QList<QGraphicsItem *> m_topLevelItems;
+    QList<PanelItem *> m_centredScreens;
     QPointer<HitAreaItem> m_pressedArea;
     bool m_closing = false;
-    bool m_inTimerTick = false;
-    bool m_lastCommandConfirmed = false;
     QElapsedTimer m_lastRefusedSave;
 
 public:
@@ -166,12 +170,9 @@ public:
     PanelItem *Panel4 = nullptr;
     PanelItem *Panel5 = nullptr;
     LogMemo *Memo1 = nullptr;
-    QLineEdit *Edit1 = nullptr;
     QLineEdit *Edit2 = nullptr;
     QLineEdit *Edit3 = nullptr;
-    QLabel *Label1 = nullptr;
     QTimer *Timer1 = nullptr;
-    TcpClient *IdTCPClient1 = nullptr;
     UdpListener *IdUDPServer1 = nullptr;
     BitmapListAnimation *BitmapListAnimation1 = nullptr;
     BitmapListAnimation *BitmapListAnimation2 = nullptr;

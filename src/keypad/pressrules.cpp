@@ -1,5 +1,8 @@
 #include "pressrules.h"
 
+#include <array>
+#include <vector>
+
 namespace PressRules {
 
 namespace {
@@ -7,69 +10,67 @@ namespace {
 using Op = Step::Op;
 using Layout::Handler;
 
-// Every rule ends by bringing the main charts back, so that the next sign is one tap away;
-// the martyria rules lead on to the tempo marks that usually follow a martyria.
-#define RESET_BLOCK                                                                                \
-    {Op::Show, "PanelKatavasi1"}, {Op::Hide, "PanelKatavasi2"}, {Op::Show, "Panelanavasi1"},       \
-        {Op::Hide, "Panelanavasi2"}, {Op::Show, "PanelPoiotitas1"}, {Op::Hide, "PanelPoiotitas2"}, \
-        {Op::Show, "PanelIson1"},                                                                  \
-    {                                                                                              \
-        Op::Hide, "PanelIson2"                                                                     \
-    }
+enum class Tempo { None, Primary, Alternate };
 
-const Step c3Steps[] = {
-    {Op::Send},
-    RESET_BLOCK,
-    {Op::Hide, "Panelfthores"},
-    {Op::Show, "Panelgorgo"},
-    {Op::Show, "PanelxronikiAgogi1"},
-    {Op::Hide, "PanelxronikiAgogi2"},
+// How a rule differs from the others; the steps themselves are put together below, so that
+// the resets that most rules share are written once.
+struct Rule
+{
+    Handler handler;
+    // The martyria pair is swapped before the send, so the signs are already up while a
+    // failure is shown.
+    bool swapsMartyriaFirst = false;
+    bool unchecksCheckBox = false;
+    bool resetsCharts = true;
+    // A phthora leaves the phthora chart up: several often follow one another.
+    bool keepsPhthorae = false;
+    // The martyria rules lead on to the tempo marks that usually follow a martyria.
+    Tempo tempo = Tempo::Primary;
 };
 
-// A phthora leaves the phthora chart up: several often follow one another.
-const Step ft8Steps[] = {
-    {Op::Send},
-    RESET_BLOCK,
-    {Op::Show, "PanelxronikiAgogi1"},
-    {Op::Hide, "PanelxronikiAgogi2"},
+const Rule rules[] = {
+    {.handler = Handler::c3Click},
+    {.handler = Handler::ft8Click, .keepsPhthorae = true},
+    {.handler = Handler::m1Click, .swapsMartyriaFirst = true, .tempo = Tempo::Alternate},
+    {.handler = Handler::o1Click,
+        .swapsMartyriaFirst = true,
+        .unchecksCheckBox = true,
+        .tempo = Tempo::Alternate},
+    {.handler = Handler::o5Click, .tempo = Tempo::Alternate},
+    // A sign of a chart screen resets nothing.
+    {.handler = Handler::ark1Click, .resetsCharts = false, .tempo = Tempo::None},
 };
 
-// The pair is swapped before the send, so the signs are already up while a failure is shown.
-const Step m1Steps[] = {
-    {Op::SwapMartyria},
-    {Op::Send},
-    RESET_BLOCK,
-    {Op::Hide, "Panelfthores"},
-    {Op::Show, "Panelgorgo"},
-    {Op::Show, "PanelxronikiAgogi2"},
-    {Op::Hide, "PanelxronikiAgogi1"},
-};
+void show(std::vector<Step> &steps, const char *shown, const char *hidden)
+{
+    steps.push_back({Op::Show, shown});
+    steps.push_back({Op::Hide, hidden});
+}
 
-const Step o1Steps[] = {
-    {Op::SwapMartyria},
-    {Op::Send},
-    {Op::UncheckCheckBox},
-    RESET_BLOCK,
-    {Op::Hide, "Panelfthores"},
-    {Op::Show, "Panelgorgo"},
-    {Op::Hide, "PanelxronikiAgogi1"},
-    {Op::Show, "PanelxronikiAgogi2"},
-};
-
-const Step o5Steps[] = {
-    {Op::Send},
-    RESET_BLOCK,
-    {Op::Hide, "Panelfthores"},
-    {Op::Show, "Panelgorgo"},
-    {Op::Hide, "PanelxronikiAgogi1"},
-    {Op::Show, "PanelxronikiAgogi2"},
-};
-
-#undef RESET_BLOCK
-
-const Step ark1Steps[] = {
-    {Op::Send},
-};
+// Every rule that resets ends by bringing the main charts back, so that the next sign is one
+// tap away.
+std::vector<Step> stepsOf(const Rule &rule)
+{
+    std::vector<Step> steps;
+    if (rule.swapsMartyriaFirst)
+        steps.push_back({Op::SwapMartyria});
+    steps.push_back({Op::Send});
+    if (rule.unchecksCheckBox)
+        steps.push_back({Op::UncheckCheckBox});
+    if (!rule.resetsCharts)
+        return steps;
+    show(steps, "PanelKatavasi1", "PanelKatavasi2");
+    show(steps, "Panelanavasi1", "Panelanavasi2");
+    show(steps, "PanelPoiotitas1", "PanelPoiotitas2");
+    show(steps, "PanelIson1", "PanelIson2");
+    if (!rule.keepsPhthorae)
+        show(steps, "Panelgorgo", "Panelfthores");
+    if (rule.tempo == Tempo::Primary)
+        show(steps, "PanelxronikiAgogi1", "PanelxronikiAgogi2");
+    else if (rule.tempo == Tempo::Alternate)
+        show(steps, "PanelxronikiAgogi2", "PanelxronikiAgogi1");
+    return steps;
+}
 
 const TogglePair pairs[] = {
     {Handler::enallagixronikiagogiClick, "enallagixronikiagogi", "PanelxronikiAgogi1",
@@ -86,22 +87,17 @@ const TogglePair pairs[] = {
 
 std::span<const Step> steps(Layout::Handler rule)
 {
-    switch (rule) {
-    case Handler::c3Click:
-        return c3Steps;
-    case Handler::ft8Click:
-        return ft8Steps;
-    case Handler::m1Click:
-        return m1Steps;
-    case Handler::o1Click:
-        return o1Steps;
-    case Handler::o5Click:
-        return o5Steps;
-    case Handler::ark1Click:
-        return ark1Steps;
-    default:
-        return {};
+    static const auto built = [] {
+        std::array<std::vector<Step>, std::size(rules)> all;
+        for (std::size_t i = 0; i < std::size(rules); ++i)
+            all[i] = stepsOf(rules[i]);
+        return all;
+    }();
+    for (std::size_t i = 0; i < std::size(rules); ++i) {
+        if (rules[i].handler == rule)
+            return built[i];
     }
+    return {};
 }
 
 std::span<const TogglePair> togglePairs()

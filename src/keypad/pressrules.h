@@ -5,7 +5,7 @@
 #include <span>
 
 // What a press does, as data: the steps of each handler group's rule, in order, and the
-// panel pairs that the toggles swap. The window carries the steps out.
+// panel pairs that the toggles swap. PressRuleRunner carries the steps out.
 namespace PressRules {
 
 struct Step

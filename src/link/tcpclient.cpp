@@ -1,6 +1,5 @@
 #include "tcpclient.h"
 
-#include "linkerror.h"
 #include "wireformat.h"
 
 #include <QDeadlineTimer>
@@ -28,7 +27,13 @@ TcpClient::~TcpClient()
     m_socket->abort();
 }
 
-QString TcpClient::resolveIPv4(int timeoutMs) const
+bool TcpClient::fail(const QString &reason)
+{
+    m_error = reason;
+    return false;
+}
+
+std::optional<QString> TcpClient::resolveIPv4(int timeoutMs)
 {
     QHostAddress literal;
     if (literal.setAddress(m_host) && literal.protocol() == QAbstractSocket::IPv4Protocol)
@@ -41,47 +46,53 @@ QString TcpClient::resolveIPv4(int timeoutMs) const
     std::thread([promise, host = m_host] {
         promise->set_value(QHostInfo::fromName(host));
     }).detach();
-    if (result.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready)
-        throw LinkError(QStringLiteral("Host lookup timed out: %1").arg(m_host));
+    if (result.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready) {
+        fail(QStringLiteral("Host lookup timed out: %1").arg(m_host));
+        return std::nullopt;
+    }
 
     const QHostInfo info = result.get();
     for (const QHostAddress &address : info.addresses()) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol)
             return address.toString();
     }
-    throw LinkError(QStringLiteral("Host not found: %1").arg(m_host));
+    fail(QStringLiteral("Host not found: %1").arg(m_host));
+    return std::nullopt;
 }
 
-void TcpClient::connectToServer()
+bool TcpClient::connectToServer()
 {
     // A connection the server has closed in the meantime is not open any more: the connected
     // test notices that, and a new connection may be made.
     connectedTest();
     if (m_open)
-        throw LinkError(QStringLiteral("Already connected."));
+        return fail(QStringLiteral("Already connected."));
     if (m_host.isEmpty())
-        throw LinkError(QStringLiteral("Host is empty."));
+        return fail(QStringLiteral("Host is empty."));
     if (m_port == 0)
-        throw LinkError(QStringLiteral("Port is 0."));
+        return fail(QStringLiteral("Port is 0."));
 
     // The name lookup and the connect share one time limit.
     QDeadlineTimer deadline(m_connectTimeoutMs);
-    const QString address = resolveIPv4(int(deadline.remainingTime()));
+    const std::optional<QString> address = resolveIPv4(int(deadline.remainingTime()));
+    if (!address)
+        return false;
 
     m_socket->abort();
     m_input.clear();
     // Unbuffered: a line goes to the system in the write call itself, and a reply is read
     // straight from the socket, without extra copies and waits on the press path.
     m_socket->connectToHost(
-        QHostAddress(address), m_port, QIODevice::ReadWrite | QIODevice::Unbuffered);
+        QHostAddress(*address), m_port, QIODevice::ReadWrite | QIODevice::Unbuffered);
     if (!m_socket->waitForConnected(int(qMax<qint64>(1, deadline.remainingTime())))) {
         const QString reason = m_socket->errorString();
         m_socket->abort();
         m_open = false;
-        throw LinkError(reason);
+        return fail(reason);
     }
     m_open = true;
     emit connected();
+    return true;
 }
 
 void TcpClient::takeIn()
@@ -112,24 +123,25 @@ bool TcpClient::connectedTest()
     return m_open || !m_input.isEmpty();
 }
 
-void TcpClient::writeLine(QStringView text)
+bool TcpClient::writeLine(QStringView text)
 {
     if (!m_open || m_socket->state() != QAbstractSocket::ConnectedState)
-        throw LinkError(QStringLiteral("Not connected."));
+        return fail(QStringLiteral("Not connected."));
 
     const QByteArray line = WireFormat::encodeCommandLine(text);
     if (m_socket->write(line) != line.size())
-        throw LinkError(m_socket->errorString());
+        return fail(m_socket->errorString());
     // Hand the whole line to the system at once: a line split over two sends waits for the
     // server's acknowledgement in between.
     QDeadlineTimer deadline(m_connectTimeoutMs);
     while (m_socket->bytesToWrite() > 0) {
         if (!m_socket->waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime()))))
-            throw LinkError(m_socket->errorString());
+            return fail(m_socket->errorString());
     }
+    return true;
 }
 
-QString TcpClient::readLine(int waitMs)
+std::optional<QString> TcpClient::readLine(int waitMs)
 {
     QDeadlineTimer deadline(waitMs);
     for (;;) {
@@ -137,16 +149,22 @@ QString TcpClient::readLine(int waitMs)
         const ReplyFramer::Result line = m_input.takeLine();
         if (line.status == ReplyFramer::Status::Line)
             return line.text;
-        if (line.status == ReplyFramer::Status::TooLong)
-            throw LinkError(QStringLiteral("Reply line too long."));
-        if (m_socket->state() != QAbstractSocket::ConnectedState)
-            throw LinkError(QStringLiteral("Connection closed by the server."));
+        if (line.status == ReplyFramer::Status::TooLong) {
+            fail(QStringLiteral("Reply line too long."));
+            return std::nullopt;
+        }
+        if (m_socket->state() != QAbstractSocket::ConnectedState) {
+            fail(QStringLiteral("Connection closed by the server."));
+            return std::nullopt;
+        }
         if (deadline.hasExpired())
-            return {};
+            return QString();
         if (!m_socket->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
             if (m_socket->state() == QAbstractSocket::ConnectedState
-                && m_socket->error() != QAbstractSocket::SocketTimeoutError)
-                throw LinkError(m_socket->errorString());
+                && m_socket->error() != QAbstractSocket::SocketTimeoutError) {
+                fail(m_socket->errorString());
+                return std::nullopt;
+            }
         }
     }
 }

@@ -1,7 +1,5 @@
 #include "udplistener.h"
 
-#include "linkerror.h"
-
 #include <QHostAddress>
 #include <QUdpSocket>
 #include <optional>
@@ -51,14 +49,20 @@ UdpListener::UdpListener(QObject *parent, quint16 port)
     , m_port(port)
 { }
 
-void UdpListener::setActive(bool active)
+bool UdpListener::setActive(bool active)
 {
     if (active == m_active)
-        return;
+        return true;
     if (active)
-        open();
-    else
-        close();
+        return open();
+    close();
+    return true;
+}
+
+bool UdpListener::fail(const QString &reason)
+{
+    m_error = reason;
+    return false;
 }
 
 quint16 UdpListener::localPort() const
@@ -68,19 +72,19 @@ quint16 UdpListener::localPort() const
 
 // Without ShareAddress and ReuseAddressHint Qt clears SO_REUSEADDR, so a second copy of the
 // program cannot bind the same port. Qt makes every UDP socket broadcast-capable itself.
-void UdpListener::open()
+bool UdpListener::open()
 {
-    const auto fail = [this](QUdpSocket *socket) {
+    const auto failBind = [this](QUdpSocket *socket) {
         const QString text = bindErrorText(*socket);
         delete socket;
         qDeleteAll(m_sockets);
         m_sockets.clear();
-        throw LinkError(text);
+        return fail(text);
     };
 
     auto *ipv4 = new QUdpSocket(this);
     if (!ipv4->bind(QHostAddress::AnyIPv4, m_port, QAbstractSocket::DontShareAddress))
-        fail(ipv4);
+        return failBind(ipv4);
     m_sockets.append(ipv4);
 
     // Qt binds the IPv6 any-address as IPv6-only, so it can share the port number.
@@ -90,13 +94,14 @@ void UdpListener::open()
     else if (meansNoIPv6(ipv6->error()))
         delete ipv6;
     else
-        fail(ipv6);
+        return failBind(ipv6);
 
     // Handlers run from a queued call, never inside the socket's own readyRead().
     for (QUdpSocket *socket : std::as_const(m_sockets))
         connect(socket, &QUdpSocket::readyRead, this, &UdpListener::scheduleDelivery);
     m_active = true;
     ++m_generation;
+    return true;
 }
 
 void UdpListener::close()
@@ -107,16 +112,17 @@ void UdpListener::close()
     ++m_generation;
 }
 
-void UdpListener::send(const QByteArray &payload, const QHostAddress &to, quint16 port)
+bool UdpListener::send(const QByteArray &payload, const QHostAddress &to, quint16 port)
 {
     if (!m_active)
-        throw LinkError(QStringLiteral("The discovery listener is not active."));
+        return fail(QStringLiteral("The discovery listener is not active."));
     QUdpSocket *socket = m_sockets.first();
     const qint64 sent = socket->writeDatagram(payload, to, port);
     if (sent < 0)
-        throw LinkError(QStringLiteral("Could not send datagram. %1").arg(socket->errorString()));
+        return fail(QStringLiteral("Could not send datagram. %1").arg(socket->errorString()));
     if (sent != payload.size())
-        throw LinkError(QStringLiteral("Datagram sent incompletely."));
+        return fail(QStringLiteral("Datagram sent incompletely."));
+    return true;
 }
 
 void UdpListener::hold()

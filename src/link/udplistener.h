@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linkdefaults.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -17,15 +19,15 @@ class UdpListener : public QObject
     Q_OBJECT
 
 public:
-    static constexpr quint16 DefaultPort = 8091;
     static constexpr qsizetype BufferSize = 20;
 
     // With port 0 the IPv4 socket gets a free port and the IPv6 socket the same number.
-    explicit UdpListener(QObject *parent = nullptr, quint16 port = DefaultPort);
+    explicit UdpListener(
+        QObject *parent = nullptr, quint16 port = LinkDefaults::DiscoveryListenPort);
 
-    // Switching on binds fresh sockets and throws LinkError when any of them cannot be
-    // bound; nothing stays bound then. Switching off closes them.
-    void setActive(bool active);
+    // Switching on binds fresh sockets; false, with the reason in errorString(), when any of
+    // them cannot be bound, and nothing stays bound then. Switching off closes them.
+    bool setActive(bool active);
     bool isActive() const { return m_active; }
 
     quint16 port() const { return m_port; }
@@ -33,8 +35,10 @@ public:
     quint16 localPort() const;
 
     // Sends from the IPv4 socket, so that the datagram leaves from the listener's port.
-    // Throws LinkError when switched off, or when the datagram is refused or cut short.
-    void send(const QByteArray &payload, const QHostAddress &to, quint16 port);
+    // False when switched off, or when the datagram is refused or cut short.
+    bool send(const QByteArray &payload, const QHostAddress &to, quint16 port);
+
+    QString errorString() const { return m_error; }
 
     // Nestable. Nothing is read or delivered until the last release(), after which delivery
     // resumes from the event loop. The listener holds itself while datagramReceived() runs.
@@ -46,13 +50,15 @@ signals:
     void datagramReceived(const QByteArray &bytes);
 
 private:
-    void open();
+    bool fail(const QString &reason);
+    bool open();
     void close();
     void deliverPending();
     void scheduleDelivery();
 
     QList<QUdpSocket *> m_sockets;
     quint16 m_port;
+    QString m_error;
     int m_holds = 0;
     quint64 m_generation = 0;
     bool m_active = false;

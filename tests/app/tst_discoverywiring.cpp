@@ -243,4 +243,4 @@ void TestDiscovery::flood()
 }
 
 QTEST_MAIN(TestDiscovery)
-#include "tst_discovery.moc"
+#include "tst_discoverywiring.moc"

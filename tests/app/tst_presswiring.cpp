@@ -170,4 +170,4 @@ void TestPressRules::ruleCompletesAfterFailureMessage()
 }
 
 QTEST_MAIN(TestPressRules)
-#include "tst_pressrules.moc"
+#include "tst_presswiring.moc"

@@ -292,4 +292,4 @@ void TestCommandChannel::connectFailsWithoutServer()
 }
 
 QTEST_MAIN(TestCommandChannel)
-#include "tst_commandchannel.moc"
+#include "tst_channelwiring.moc"

@@ -1,0 +1,91 @@
+#include "discovery.h"
+
+#include "commandchannel.h"
+#include "discoveryreply.h"
+#include "udplistener.h"
+
+#include <QScopedValueRollback>
+#include <QTimer>
+
+Discovery::Discovery(CommandChannel *channel, const Options &options, QObject *parent)
+    : QObject(parent)
+    , m_channel(channel)
+    , m_options(options)
+    , m_timer(new QTimer(this))
+    , m_listener(new UdpListener(this, options.listenPort))
+{
+    m_timer->setInterval(options.intervalMs);
+}
+
+bool Discovery::start()
+{
+    m_timer->start();
+    if (m_listener->setActive(true))
+        return true;
+    m_timer->stop();
+    m_error = m_listener->errorString();
+    return false;
+}
+
+bool Discovery::isSearching() const
+{
+    return m_timer->isActive();
+}
+
+void Discovery::resume()
+{
+    if (!m_timer->isActive())
+        m_timer->start();
+}
+
+void Discovery::stop()
+{
+    m_timer->stop();
+}
+
+void Discovery::tick()
+{
+    // A tick that falls due while the network message of an earlier tick is open waits for
+    // it, rather than stacking a second message.
+    if (m_inTick)
+        return;
+    const QScopedValueRollback inTick(m_inTick, true);
+    const Hold hold(*this);
+    if (m_listener->setActive(true)
+        && m_listener->send(
+            QByteArrayLiteral("zp"), m_options.requestAddress, m_options.requestPort))
+        return;
+    m_error = m_listener->errorString();
+    emit networkFailed();
+    stop();
+}
+
+void Discovery::handleReply(const QByteArray &datagram)
+{
+    const Hold hold(*this);
+    const std::optional<DiscoveryReply> reply
+        = splitDiscoveryReply(decodeDiscoveryReply(datagram));
+    if (!reply)
+        return;
+    emit serverAnnounced(reply->host, reply->port);
+    stop();
+    if (m_channel->connectTo(reply->host, reply->port) == CommandChannel::ConnectResult::Failed)
+        emit serverNotFound();
+}
+
+void Discovery::restart()
+{
+    m_listener->setActive(false);
+    resume();
+}
+
+Discovery::Hold::Hold(const Discovery &discovery)
+    : m_listener(discovery.m_listener)
+{
+    m_listener->hold();
+}
+
+Discovery::Hold::~Hold()
+{
+    m_listener->release();
+}
