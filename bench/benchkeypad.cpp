@@ -1,5 +1,6 @@
 #include "benchkeypad.h"
 
+#include "commandchannel.h"
 #include "tmainclient.h"
 
 #include <QGraphicsItem>
@@ -39,7 +40,7 @@ bool BenchKeypad::connectTo(quint16 port)
     m_window->Edit2->setText(QStringLiteral("127.0.0.1"));
     m_window->Edit3->setText(QString::number(port));
     m_window->ConnectDisconnectClick(nullptr);
-    return m_window->isLinkConnected();
+    return m_window->channel()->isConnected();
 }
 
 QPoint BenchKeypad::centreOf(QStringView name) const

@@ -1,6 +1,7 @@
 #include "roundtripbench.h"
 
 #include "benchkeypad.h"
+#include "commandchannel.h"
 #include "hitareaitem.h"
 #include "peerprocess.h"
 #include "posixpeers.h"
@@ -72,7 +73,7 @@ bool RoundTripBench::run(QTextStream &out)
             const std::int64_t start = PosixPeers::nowNs();
             window->kataxorisi(sign);
             const std::int64_t end = PosixPeers::nowNs();
-            if (!window->lastCommandConfirmed())
+            if (window->channel()->lastOutcome() != CommandChannel::Outcome::Confirmed)
                 ++failures;
             if (samples)
                 samples->add(end - start);
@@ -107,7 +108,8 @@ bool RoundTripBench::run(QTextStream &out)
         QTest::mousePress(viewport, Qt::LeftButton, {}, centre);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre);
         const std::int64_t end = PosixPeers::nowNs();
-        if (clicks != clicksBefore + 1 || !window->lastCommandConfirmed())
+        if (clicks != clicksBefore + 1
+            || window->channel()->lastOutcome() != CommandChannel::Outcome::Confirmed)
             ++failures;
         if (i >= WarmUp / 10)
             pressSamples.add(end - start);

@@ -2,22 +2,23 @@
 
 #include "apperror.h"
 #include "bitmaplistanimation.h"
+#include "commandchannel.h"
 #include "cornerbutton.h"
-#include "discoveryreply.h"
+#include "discovery.h"
 #include "hitareaitem.h"
+#include "hittest.h"
 #include "imagecontrolitem.h"
 #include "intconv.h"
-#include "linkerror.h"
 #include "logmemo.h"
 #include "messages.h"
 #include "panelitem.h"
 #include "pictureitem.h"
+#include "pressrulerunner.h"
 #include "pressrules.h"
+#include "presssurface.h"
 #include "settingsfile.h"
 #include "tapcheckbox.h"
-#include "tcpclient.h"
 #include "udplistener.h"
-#include "wireformat.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -28,9 +29,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPixmapCache>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -57,7 +56,80 @@ QString nameOf(const Row &row)
     return QString::fromLatin1(row.name);
 }
 
+// One factory per kind of row that becomes a widget in the scene.
+
+QWidget *makeButton(const Row &row)
+{
+    if (row.style == Style::Default)
+        return new QPushButton(QString::fromUtf8(row.text));
+    auto *button = new QToolButton;
+    button->setArrowType(row.style == Style::ArrowUp ? Qt::UpArrow
+            : row.style == Style::ArrowRight         ? Qt::RightArrow
+            : row.style == Style::ArrowDown          ? Qt::DownArrow
+                                                     : Qt::LeftArrow);
+    return button;
+}
+
+QWidget *makeCornerButton(const Row &row)
+{
+    return new CornerButton(QString::fromUtf8(row.text));
+}
+
+QWidget *makeCheckBox(const Row &row)
+{
+    return new TapCheckBox(QString::fromUtf8(row.text));
+}
+
+QWidget *makeEdit(const Row &row)
+{
+    return new QLineEdit(QString::fromUtf8(row.text));
+}
+
+QWidget *makeMemo(const Row &)
+{
+    return new LogMemo;
+}
+
+QWidget *makeLabel(const Row &row)
+{
+    return new QLabel(QString::fromUtf8(row.text));
+}
+
 } // namespace
+
+// The window as the press rules see it: its panels, its check box, and the send routine for
+// the control that was pressed.
+class TMainClient::Surface : public PressSurface
+{
+public:
+    Surface(TMainClient &window, QObject *sender)
+        : m_window(window)
+        , m_sender(sender)
+    { }
+
+    void send() override { m_window.kataxorisi(m_sender); }
+    // The panel's own flag: the main screen may be hidden behind a chart.
+    bool isShown(const char *panel) const override
+    {
+        return item(panel)->isVisibleTo(m_window.Panel1);
+    }
+    void show(const char *panel) override { item(panel)->setVisible(true); }
+    void hide(const char *panel) override { item(panel)->setVisible(false); }
+    void uncheckCheckBox() override
+    {
+        if (auto *box = qobject_cast<QAbstractButton *>(m_window.component(u"CheckBox1")))
+            box->setChecked(false);
+    }
+
+private:
+    QGraphicsItem *item(const char *panel) const
+    {
+        return m_window.item(QString::fromLatin1(panel));
+    }
+
+    TMainClient &m_window;
+    QObject *m_sender;
+};
 
 TMainClient::TMainClient()
     : TMainClient(Options {})
@@ -66,6 +138,12 @@ TMainClient::TMainClient()
 TMainClient::TMainClient(const Options &options)
     : QGraphicsView(registerMainClient(this))
     , m_options(options)
+    , m_channel(new CommandChannel(this, options.replyWaitMs, options.connectTimeoutMs))
+    , m_discovery(new Discovery(m_channel,
+          {.listenPort = options.listenPort,
+              .requestAddress = options.requestAddress,
+              .requestPort = options.requestPort},
+          this))
 {
     setWindowTitle(QStringLiteral("ZP Client V 2.12"));
     setFrameShape(QFrame::NoFrame);
@@ -90,6 +168,8 @@ TMainClient::TMainClient(const Options &options)
 
     try {
         buildFromLayout();
+        findNamedComponents();
+        chainTabOrder();
         bindHandlers();
         completeLoading();
         FormCreate(this);
@@ -111,10 +191,11 @@ TMainClient::~TMainClient()
         item->setCacheMode(QGraphicsItem::NoCache);
 }
 
+// Start: the scene from the layout.
+
 void TMainClient::buildFromLayout()
 {
     for (const Row &row : Layout::rows()) {
-        const QString name = nameOf(row);
         QGraphicsItem *parent = nullptr;
         if (row.parent) {
             parent = m_items.value(QString::fromLatin1(row.parent));
@@ -122,132 +203,140 @@ void TMainClient::buildFromLayout()
             if (!parent && visual)
                 throw AppError(QStringLiteral("LayoutError"),
                     QStringLiteral("%1 is placed in %2, which comes later or not at all")
-                        .arg(name, QString::fromLatin1(row.parent)));
+                        .arg(nameOf(row), QString::fromLatin1(row.parent)));
         }
-
-        auto addItem = [&](QGraphicsObject *item) {
-            if (!parent) {
-                scene()->addItem(item);
-                m_topLevelItems << item;
-            }
-            m_items.insert(name, item);
-            m_components.insert(name, item);
-        };
-        auto addWidget = [&](QWidget *widget) {
-            widget->setObjectName(name);
-            widget->resize(row.rect.size().toSize());
-            auto *proxy = new QGraphicsProxyWidget(parent);
-            proxy->setObjectName(name);
-            proxy->setWidget(widget);
-            proxy->setPos(row.rect.topLeft());
-            proxy->setTransform(QTransform::fromScale(row.scale.x(), row.scale.y()));
-            proxy->setVisible(row.visible);
-            // A button drawn through a style sheet, scaled unevenly, costs more to draw than
-            // a picture: keep its look as pixels until it changes.
-            if (qobject_cast<QAbstractButton *>(widget))
-                proxy->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
-            if (!parent) {
-                scene()->addItem(proxy);
-                m_topLevelItems << proxy;
-            }
-            m_items.insert(name, proxy);
-            m_components.insert(name, widget);
-        };
 
         switch (row.kind) {
         case Kind::Panel:
-            addItem(new PanelItem(row, parent));
+            addPanel(row, parent);
             break;
         case Kind::Image:
-            addItem(new PictureItem(row, parent));
+            addItem(row, parent, new PictureItem(row, parent));
             break;
         case Kind::ImageControl:
-            addItem(new ImageControlItem(row, parent));
+            addItem(row, parent, new ImageControlItem(row, parent));
             break;
         case Kind::SpeedButton:
-            addItem(new HitAreaItem(row, parent));
+            addItem(row, parent, new HitAreaItem(row, parent));
             break;
         case Kind::Button:
-            if (row.style == Style::TransparentCircle) {
-                addItem(new HitAreaItem(row, parent));
-            } else if (row.style == Style::Default) {
-                addWidget(new QPushButton(QString::fromUtf8(row.text)));
-            } else {
-                auto *button = new QToolButton;
-                button->setArrowType(row.style == Style::ArrowUp ? Qt::UpArrow
-                        : row.style == Style::ArrowRight         ? Qt::RightArrow
-                        : row.style == Style::ArrowDown          ? Qt::DownArrow
-                                                                 : Qt::LeftArrow);
-                addWidget(button);
-            }
+            if (row.style == Style::TransparentCircle)
+                addItem(row, parent, new HitAreaItem(row, parent));
+            else
+                addWidget(row, parent, makeButton(row));
             break;
-        case Kind::CornerButton: {
-            addWidget(new CornerButton(QString::fromUtf8(row.text)));
+        case Kind::CornerButton:
+            addWidget(row, parent, makeCornerButton(row));
             break;
-        }
         case Kind::CheckBox:
-            addWidget(new TapCheckBox(QString::fromUtf8(row.text)));
+            addWidget(row, parent, makeCheckBox(row));
             break;
         case Kind::Edit:
-            addWidget(new QLineEdit(QString::fromUtf8(row.text)));
+            addWidget(row, parent, makeEdit(row));
             break;
         case Kind::Memo:
-            addWidget(new LogMemo);
+            addWidget(row, parent, makeMemo(row));
             break;
         case Kind::Label:
-            addWidget(new QLabel(QString::fromUtf8(row.text)));
+            addWidget(row, parent, makeLabel(row));
             break;
-        case Kind::BitmapListAnimation: {
-            QPixmap frame(QStringLiteral(":/assets/%1.png").arg(name));
-            auto *target = dynamic_cast<ImageControlItem *>(parent);
-            auto *animation = new BitmapListAnimation(name, frame, target, this);
-            m_components.insert(name, animation);
+        case Kind::BitmapListAnimation:
+            addAnimation(row, parent);
             break;
-        }
-        case Kind::Timer: {
-            auto *timer = new QTimer(this);
-            timer->setObjectName(name);
-            timer->setInterval(DiscoveryIntervalMs);
-            m_components.insert(name, timer);
+        case Kind::Timer:
+            addComponent(row, m_discovery->timer());
             break;
-        }
-        case Kind::TcpClient: {
-            auto *client = new TcpClient(this, m_options.connectTimeoutMs);
-            client->setObjectName(name);
-            m_components.insert(name, client);
+        case Kind::TcpClient:
+            addComponent(row, m_channel);
             break;
-        }
-        case Kind::UdpServer: {
-            auto *listener = new UdpListener(this, m_options.listenPort);
-            listener->setObjectName(name);
-            m_components.insert(name, listener);
+        case Kind::UdpServer:
+            addComponent(row, m_discovery->listener());
             break;
-        }
         }
     }
+}
 
+void TMainClient::addItem(const Row &row, QGraphicsItem *parent, QGraphicsObject *item)
+{
+    if (!parent) {
+        scene()->addItem(item);
+        m_topLevelItems << item;
+    }
+    m_items.insert(nameOf(row), item);
+    m_components.insert(nameOf(row), item);
+}
+
+void TMainClient::addPanel(const Row &row, QGraphicsItem *parent)
+{
+    auto *panel = new PanelItem(row, parent);
+    addItem(row, parent, panel);
+    if (row.centred)
+        m_centredPanels << panel;
+}
+
+void TMainClient::addWidget(const Row &row, QGraphicsItem *parent, QWidget *widget)
+{
+    const QString name = nameOf(row);
+    widget->setObjectName(name);
+    widget->resize(row.rect.size().toSize());
+    auto *proxy = new QGraphicsProxyWidget(parent);
+    proxy->setObjectName(name);
+    proxy->setWidget(widget);
+    proxy->setPos(row.rect.topLeft());
+    proxy->setTransform(QTransform::fromScale(row.scale.x(), row.scale.y()));
+    proxy->setVisible(row.visible);
+    // A button drawn through a style sheet, scaled unevenly, costs more to draw than a
+    // picture: keep its look as pixels until it changes.
+    if (qobject_cast<QAbstractButton *>(widget))
+        proxy->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
+    if (!parent) {
+        scene()->addItem(proxy);
+        m_topLevelItems << proxy;
+    }
+    m_items.insert(name, proxy);
+    m_components.insert(name, widget);
+}
+
+void TMainClient::addAnimation(const Row &row, QGraphicsItem *parent)
+{
+    const QString name = nameOf(row);
+    const QPixmap frame(QStringLiteral(":/assets/%1.png").arg(name));
+    auto *target = dynamic_cast<ImageControlItem *>(parent);
+    m_components.insert(name, new BitmapListAnimation(name, frame, target, this));
+}
+
+// The link's objects belong to the channel and to discovery; the layout gives them their
+// names.
+void TMainClient::addComponent(const Row &row, QObject *component)
+{
+    component->setObjectName(nameOf(row));
+    m_components.insert(nameOf(row), component);
+}
+
+void TMainClient::findNamedComponents()
+{
     Panel1 = qobject_cast<PanelItem *>(component(u"Panel1"));
     Panel2 = qobject_cast<PanelItem *>(component(u"Panel2"));
     Panel3 = qobject_cast<PanelItem *>(component(u"Panel3"));
     Panel4 = qobject_cast<PanelItem *>(component(u"Panel4"));
     Panel5 = qobject_cast<PanelItem *>(component(u"Panel5"));
     Memo1 = qobject_cast<LogMemo *>(component(u"Memo1"));
-    Edit1 = qobject_cast<QLineEdit *>(component(u"Edit1"));
     Edit2 = qobject_cast<QLineEdit *>(component(u"Edit2"));
     Edit3 = qobject_cast<QLineEdit *>(component(u"Edit3"));
-    Label1 = qobject_cast<QLabel *>(component(u"Label1"));
     Timer1 = qobject_cast<QTimer *>(component(u"Timer1"));
-    IdTCPClient1 = qobject_cast<TcpClient *>(component(u"IdTCPClient1"));
     IdUDPServer1 = qobject_cast<UdpListener *>(component(u"IdUDPServer1"));
     BitmapListAnimation1 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation1"));
     BitmapListAnimation2 = qobject_cast<BitmapListAnimation *>(component(u"BitmapListAnimation2"));
-    if (!Panel1 || !Panel2 || !Panel3 || !Panel4 || !Panel5 || !Memo1 || !Edit2 || !Edit3 || !Label1
-        || !Timer1 || !IdTCPClient1 || !IdUDPServer1 || !BitmapListAnimation1
+    if (!Panel1 || !Panel2 || !Panel3 || !Panel4 || !Panel5 || !Memo1 || !Edit2 || !Edit3 || !Timer1
+        || !component(u"IdTCPClient1") || !IdUDPServer1 || !BitmapListAnimation1
         || !BitmapListAnimation2)
         throw AppError(QStringLiteral("LayoutError"),
             QStringLiteral("The layout lacks a screen or a link component"));
+}
 
-    // The tab order inside each container, for the controls that take the keyboard focus.
+// The tab order inside each container, for the controls that take the keyboard focus.
+void TMainClient::chainTabOrder()
+{
     std::map<std::pair<QString, int>, QGraphicsWidget *> tabChain;
     for (const Row &row : Layout::rows()) {
         if (row.tabOrder < 0 || !row.parent)
@@ -281,21 +370,26 @@ void TMainClient::bindHandlers()
                 [this, handler, button] { invoke(handler, button); });
         }
     }
-    connect(IdTCPClient1, &TcpClient::connected, this, &TMainClient::IdTCPClient1Connected);
-    connect(IdTCPClient1, &TcpClient::disconnected, this, &TMainClient::IdTCPClient1Disconnected);
+    connect(m_channel, &CommandChannel::connected, this, &TMainClient::IdTCPClient1Connected);
+    connect(m_channel, &CommandChannel::disconnected, this, &TMainClient::IdTCPClient1Disconnected);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1Timer(Timer1); });
-    connect(IdUDPServer1, &UdpListener::datagramReceived, this, &TMainClient::IdUDPServer1UDPRead);
+    connect(m_discovery, &Discovery::datagramReceived, this, &TMainClient::IdUDPServer1UDPRead);
+    connect(m_discovery, &Discovery::serverAnnounced, this,
+        [this](const QString &host, const QString &port) {
+            Edit2->setText(host);
+            Edit3->setText(port);
+        });
+    connect(m_discovery, &Discovery::serverNotFound, this,
+        [this] { showMessage(Messages::notFound()); });
+    connect(
+        m_discovery, &Discovery::networkFailed, this, [this] { showMessage(Messages::network()); });
 }
 
 void TMainClient::completeLoading()
 {
-    Timer1->start();
-    try {
-        IdUDPServer1->setActive(true);
-    } catch (const LinkError &error) {
-        // Usually a second copy of the keypad on this machine, which holds the port.
-        throw AppError(QStringLiteral("BindError"), QString::fromStdString(error.what()));
-    }
+    // Usually a second copy of the keypad on this machine, which holds the port.
+    if (!m_discovery->start())
+        throw AppError(QStringLiteral("BindError"), m_discovery->errorString());
     // An animation switched on in the layout runs once when the window is loaded.
     for (const Row &row : Layout::rows()) {
         if (row.kind == Kind::BitmapListAnimation)
@@ -348,47 +442,14 @@ void TMainClient::showMessage(const QString &text)
     m_messageBox(text);
 }
 
-namespace {
-
-// Discovery replies wait while a handler or its message box runs, so that each reply is
-// handled on its own, after whatever the user started.
-class ListenerHold
-{
-public:
-    explicit ListenerHold(UdpListener *listener)
-        : m_listener(listener)
-    {
-        m_listener->hold();
-    }
-    ~ListenerHold() { m_listener->release(); }
-    ListenerHold(const ListenerHold &) = delete;
-    ListenerHold &operator=(const ListenerHold &) = delete;
-
-private:
-    UdpListener *m_listener;
-};
-
-} // namespace
+// Press dispatch.
 
 namespace {
 
 using HandlerMethod = void (TMainClient::*)(QObject *);
 
-// The layout binds controls to handlers by name; these are the methods behind the names.
+// The handlers that are neither a press rule nor a toggle: the methods behind their names.
 const std::pair<Handler, HandlerMethod> handlerMethods[] = {
-    {Handler::c3Click, &TMainClient::c3Click},
-    {Handler::ft8Click, &TMainClient::ft8Click},
-    {Handler::m1Click, &TMainClient::m1Click},
-    {Handler::o1Click, &TMainClient::o1Click},
-    {Handler::o5Click, &TMainClient::o5Click},
-    {Handler::ark1Click, &TMainClient::ark1Click},
-    {Handler::enallagixronikiagogiClick, &TMainClient::enallagixronikiagogiClick},
-    {Handler::enallagiIsonClick, &TMainClient::enallagiIsonClick},
-    {Handler::enallagiMartyriesClick, &TMainClient::enallagiMartyriesClick},
-    {Handler::CornerButton1Click, &TMainClient::CornerButton1Click},
-    {Handler::enallagifthoresClick, &TMainClient::enallagifthoresClick},
-    {Handler::enallagikatavasiClick, &TMainClient::enallagikatavasiClick},
-    {Handler::enallagianavasiClick, &TMainClient::enallagianavasiClick},
     {Handler::rythmiseisshowClick, &TMainClient::rythmiseisshowClick},
     {Handler::martyriesshowClick, &TMainClient::martyriesshowClick},
     {Handler::diaforashowClick, &TMainClient::diaforashowClick},
@@ -406,13 +467,18 @@ const std::pair<Handler, HandlerMethod> handlerMethods[] = {
 
 void TMainClient::invoke(Handler handler, QObject *sender)
 {
-    const auto found = std::find_if(std::begin(handlerMethods), std::end(handlerMethods),
-        [handler](const auto &entry) { return entry.first == handler; });
-    if (found == std::end(handlerMethods))
-        return;
-    const ListenerHold hold(IdUDPServer1);
+    const Discovery::Hold hold(*m_discovery);
     try {
-        (this->*found->second)(sender);
+        if (PressRules::togglePair(handler)) {
+            togglePair(handler);
+        } else if (!PressRules::steps(handler).empty()) {
+            runPressRule(handler, sender);
+        } else {
+            const auto found = std::find_if(std::begin(handlerMethods), std::end(handlerMethods),
+                [handler](const auto &entry) { return entry.first == handler; });
+            if (found != std::end(handlerMethods))
+                (this->*found->second)(sender);
+        }
     } catch (const std::exception &error) {
         reportError(QString::fromStdString(error.what()));
     }
@@ -434,15 +500,14 @@ void TMainClient::FormCreate(QObject *)
 
 void TMainClient::FormActivate(QObject *)
 {
-    const int w = MainClient->width();
-    const int h = MainClient->height();
+    const int w = width();
+    const int h = height();
     const float sx = float(double(w) / DesignWidth);
     const float sy = float(double(h) / DesignHeight);
     scene()->setSceneRect(0, 0, w, h);
     for (int i = 1; i <= 5; ++i)
         screenPanel(i)->setScale(sx, sy);
-    // The move pad and the settings screen stand in the middle of the window.
-    for (PanelItem *centred : {Panel4, Panel5}) {
+    for (PanelItem *centred : std::as_const(m_centredPanels)) {
         const QSizeF size = centred->size();
         centred->setPos((w - size.width() * sx) / 2, (h - size.height() * sy) / 2);
     }
@@ -461,49 +526,69 @@ void TMainClient::resizeEvent(QResizeEvent *event)
     FormActivate(this);
 }
 
-namespace {
-
-// The topmost of these siblings and their descendants whose rectangle meets rect, in the
-// scene's stacking order: later siblings above earlier ones, children above their parent.
-// Rectangles are compared in scene coordinates, as the scene does, so that an edge shared
-// with the pixel counts the same. The keypad uses no z values, no items stacked behind their
-// parent and no shapes other than rectangles.
-QGraphicsItem *topmostIn(const QList<QGraphicsItem *> &siblings, const QRectF &rect)
+void TMainClient::changeEvent(QEvent *event)
 {
-    for (auto it = siblings.crbegin(); it != siblings.crend(); ++it) {
-        QGraphicsItem *item = *it;
-        if (!item->isVisible() || qFuzzyIsNull(item->opacity()))
-            continue;
-        const QRectF area = item->sceneTransform().mapRect(item->boundingRect());
-        const bool hit = area.intersects(rect);
-        const bool keepsChildrenInside = item->flags()
-            & (QGraphicsItem::ItemClipsChildrenToShape
-                | QGraphicsItem::ItemContainsChildrenInShape);
-        if (hit || !keepsChildrenInside) {
-            const QRectF childRect = keepsChildrenInside ? rect & area : rect;
-            if (QGraphicsItem *child = topmostIn(item->childItems(), childRect))
-                return child;
-        }
-        if (hit)
-            return item;
-    }
-    return nullptr;
+    QGraphicsView::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate(this);
 }
 
-} // namespace
+void TMainClient::FormClose(QObject *)
+{
+    const QString path = settingsPath();
+    switch (SettingsFile::save(path, Edit3->text(), Edit2->text())) {
+    case SettingsFile::SaveResult::Saved:
+        break;
+    case SettingsFile::SaveResult::PortNotANumber:
+        throw AppError(QStringLiteral("ConvertError"), invalidIntegerMessage(Edit3->text()));
+    case SettingsFile::SaveResult::WriteRefused:
+        throw AppError(QStringLiteral("WriteError"),
+            QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+void TMainClient::closeEvent(QCloseEvent *event)
+{
+    if (m_closing) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    try {
+        FormClose(this);
+        event->accept();
+        return;
+    } catch (const std::exception &error) {
+        // A settings file that can never be written must not lock the user in: a second
+        // close soon after a refused write ends the program without saving.
+        const auto *appError = dynamic_cast<const AppError *>(&error);
+        const bool refusedWrite = appError && appError->kind() == u"WriteError";
+        if (refusedWrite && m_lastRefusedSave.isValid()
+            && !m_lastRefusedSave.hasExpired(SecondCloseWindowMs)) {
+            event->accept();
+            return;
+        }
+        event->ignore();
+        reportError(QString::fromStdString(error.what()));
+        if (refusedWrite)
+            m_lastRefusedSave.start();
+    }
+    m_closing = false;
+}
+
+// Presses on hit areas.
 
 HitAreaItem *TMainClient::pressTarget(const QPointF &viewportPos) const
 {
     // The pixel under the pointer, the area the scene tests a press against.
     const QRectF pixel
         = viewportTransform().inverted().mapRect(QRectF(viewportPos.toPoint(), QSizeF(1, 1)));
-    QGraphicsItem *topmost = topmostIn(m_topLevelItems, pixel);
+    QGraphicsItem *topmost = HitTest::topmost(m_topLevelItems, pixel);
     return topmost ? qobject_cast<HitAreaItem *>(topmost->toGraphicsObject()) : nullptr;
 }
 
-// A tap on a sign goes straight to its hit area. The scene would find the same item, but its
-// general search, done for the press and again for the hover after the release, took most of
-// a tap's time; the window knows its few screens and panels and looks there.
+// A tap on a sign goes straight to its hit area, found by the window; widgets and everything
+// else go through the scene.
 bool TMainClient::beginPress(QMouseEvent *event)
 {
     if (m_pressedArea) {
@@ -567,56 +652,6 @@ void TMainClient::mouseReleaseEvent(QMouseEvent *event)
     area->endPress(positionOn(area, event));
 }
 
-void TMainClient::changeEvent(QEvent *event)
-{
-    QGraphicsView::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        FormActivate(this);
-}
-
-void TMainClient::FormClose(QObject *)
-{
-    const QString path = settingsPath();
-    switch (SettingsFile::save(path, Edit3->text(), Edit2->text())) {
-    case SettingsFile::SaveResult::Saved:
-        break;
-    case SettingsFile::SaveResult::PortNotANumber:
-        throw AppError(QStringLiteral("ConvertError"), invalidIntegerMessage(Edit3->text()));
-    case SettingsFile::SaveResult::WriteRefused:
-        throw AppError(QStringLiteral("WriteError"),
-            QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(path)));
-    }
-}
-
-void TMainClient::closeEvent(QCloseEvent *event)
-{
-    if (m_closing) {
-        event->ignore();
-        return;
-    }
-    m_closing = true;
-    try {
-        FormClose(this);
-        event->accept();
-        return;
-    } catch (const std::exception &error) {
-        // A settings file that can never be written must not lock the user in: a second
-        // close soon after a refused write ends the program without saving.
-        const auto *appError = dynamic_cast<const AppError *>(&error);
-        const bool refusedWrite = appError && appError->kind() == u"WriteError";
-        if (refusedWrite && m_lastRefusedSave.isValid()
-            && !m_lastRefusedSave.hasExpired(SecondCloseWindowMs)) {
-            event->accept();
-            return;
-        }
-        event->ignore();
-        reportError(QString::fromStdString(error.what()));
-        if (refusedWrite)
-            m_lastRefusedSave.start();
-    }
-    m_closing = false;
-}
-
 // Navigation.
 
 void TMainClient::rythmiseisshowClick(QObject *)
@@ -652,38 +687,16 @@ void TMainClient::offClick(QObject *)
 
 // The keypad.
 
-void TMainClient::togglePair(Handler handler)
-{
-    const PressRules::TogglePair *pair = PressRules::togglePair(handler);
-    for (const char *name : {pair->primary, pair->alternate}) {
-        QGraphicsItem *panel = item(QString::fromLatin1(name));
-        panel->setVisible(!panel->isVisible());
-    }
-}
-
 void TMainClient::runPressRule(Handler rule, QObject *sender)
 {
-    using Op = PressRules::Step::Op;
-    for (const PressRules::Step &step : PressRules::steps(rule)) {
-        switch (step.op) {
-        case Op::Send:
-            kataxorisi(sender);
-            break;
-        case Op::SwapMartyria:
-            enallagiMartyriesClick(sender);
-            break;
-        case Op::UncheckCheckBox:
-            if (auto *box = qobject_cast<QAbstractButton *>(component(u"CheckBox1")))
-                box->setChecked(false);
-            break;
-        case Op::Show:
-            item(QString::fromLatin1(step.panel))->setVisible(true);
-            break;
-        case Op::Hide:
-            item(QString::fromLatin1(step.panel))->setVisible(false);
-            break;
-        }
-    }
+    Surface surface(*this, sender);
+    PressRuleRunner(surface).run(rule);
+}
+
+void TMainClient::togglePair(Handler toggle)
+{
+    Surface surface(*this, nullptr);
+    PressRuleRunner(surface).swap(*PressRules::togglePair(toggle));
 }
 
 void TMainClient::c3Click(QObject *Sender)
@@ -762,24 +775,21 @@ void TMainClient::Button3Click(QObject *)
 {
     Panel1->show();
     Panel4->hide();
-    try {
-        writeRawLine(QStringLiteral("move_client"));
-    } catch (const LinkError &) {
+    if (!m_channel->writeRawLine(QStringLiteral("move_client")))
         showMessage(Messages::refusal());
-    }
 }
 
 void TMainClient::moveLClick(QObject *Sender)
 {
     kataxorisi(component(u"SpeedButton25"));
-    if (m_lastCommandConfirmed)
+    if (m_channel->lastOutcome() == CommandChannel::Outcome::Confirmed)
         flash(Sender);
 }
 
 void TMainClient::moveRClick(QObject *Sender)
 {
     kataxorisi(component(u"SpeedButton31"));
-    if (m_lastCommandConfirmed)
+    if (m_channel->lastOutcome() == CommandChannel::Outcome::Confirmed)
         flash(Sender);
 }
 
@@ -789,16 +799,7 @@ void TMainClient::flash(QObject *control)
         area->flash();
 }
 
-// The command channel.
-
-void TMainClient::switchTimer1(bool on)
-{
-    // Switching on a timer that runs must not push its next tick back.
-    if (on && !Timer1->isActive())
-        Timer1->start();
-    else if (!on)
-        Timer1->stop();
-}
+// The server link.
 
 void TMainClient::showConnected()
 {
@@ -812,83 +813,47 @@ void TMainClient::showNotConnected()
     BitmapListAnimation1->setEnabled(true);
 }
 
-bool TMainClient::isLinkConnected()
-{
-    return IdTCPClient1->connectedTest();
-}
-
 void TMainClient::kataxorisi(QObject *control)
 {
-    m_lastCommandConfirmed = false;
-    if (!isLinkConnected()) {
-        showMessage(Messages::noConnection());
-        switchTimer1(true);
-        showNotConnected();
-        return;
-    }
-    try {
-        IdTCPClient1->writeLine(control->objectName());
-        replyCheck();
-        // A user who is not looking at the server's screen still sees that the sign arrived;
-        // a reply wait that merely ran out confirms nothing.
-        if (m_lastCommandConfirmed)
-            flash(control);
-    } catch (const LinkError &) {
-        // The connection is left as it is: discovery or the button brings the link back.
-        switchTimer1(true);
-        showNotConnected();
-        showMessage(Messages::noConnection());
-    }
-}
-
-void TMainClient::replyCheck()
-{
-    // Label1 holds a refused reply while its message is up, and "x" between checks. It is
-    // never shown, and setting a label's text is a good part of a press's cost, so an accepted
-    // reply does not pass through it.
-    const QString reply = IdTCPClient1->readLine(m_options.replyWaitMs);
-    m_lastCommandConfirmed = reply == u"ok";
-    if (!WireFormat::isAcceptedReply(reply)) {
-        Label1->setText(reply);
+    using Outcome = CommandChannel::Outcome;
+    switch (m_channel->send(control->objectName())) {
+    case Outcome::Confirmed:
+        // A user who is not looking at the server's screen still sees that the sign arrived.
+        flash(control);
+        break;
+    case Outcome::Accepted:
+        break;
+    case Outcome::Refused:
         showMessage(Messages::refusal());
-        disconnectLink();
-        switchTimer1(true);
+        m_channel->disconnectFromServer();
+        m_discovery->resume();
+        break;
+    case Outcome::LinkLost:
+        // The connection is left as it is: discovery or the button brings the link back.
+        m_discovery->resume();
+        showNotConnected();
+        showMessage(Messages::noConnection());
+        break;
+    case Outcome::NotConnected:
+        showMessage(Messages::noConnection());
+        m_discovery->resume();
+        showNotConnected();
+        break;
     }
-    if (Label1->text() != u"x")
-        Label1->setText(QStringLiteral("x"));
-}
-
-void TMainClient::writeRawLine(const QString &text)
-{
-    IdTCPClient1->writeLine(text);
 }
 
 void TMainClient::connectAttempt()
 {
-    try {
-        IdTCPClient1->setHost(Edit2->text());
-        const std::optional<qint32> port = strToInt(Edit3->text());
-        if (!port)
-            throw LinkError(invalidIntegerMessage(Edit3->text()));
-        IdTCPClient1->setPort(quint16(quint32(*port) & 0xFFFF));
-        IdTCPClient1->connectToServer();
-    } catch (const LinkError &) {
-        if (!isLinkConnected())
-            showMessage(Messages::notFound());
-    }
-}
-
-void TMainClient::disconnectLink()
-{
-    IdTCPClient1->disconnectFromServer();
+    if (m_channel->connectTo(Edit2->text(), Edit3->text()) == CommandChannel::ConnectResult::Failed)
+        showMessage(Messages::notFound());
 }
 
 void TMainClient::ConnectDisconnectClick(QObject *)
 {
-    if (isLinkConnected()) {
-        disconnectLink();
+    if (m_channel->isConnected()) {
+        m_channel->disconnectFromServer();
     } else {
-        switchTimer1(false);
+        m_discovery->stop();
         connectAttempt();
     }
 }
@@ -903,47 +868,22 @@ void TMainClient::IdTCPClient1Disconnected()
 {
     Memo1->appendPlainText(Messages::clientDisconnected());
     showNotConnected();
-    switchTimer1(true);
+    m_discovery->resume();
 }
 
 // Discovery.
 
 void TMainClient::Timer1Timer(QObject *)
 {
-    // A tick that falls due while the network message of an earlier tick is open waits for
-    // it, rather than stacking a second message.
-    if (m_inTimerTick)
-        return;
-    const QScopedValueRollback inTick(m_inTimerTick, true);
-    const ListenerHold hold(IdUDPServer1);
-    try {
-        IdUDPServer1->setActive(true);
-        IdUDPServer1->send(
-            QByteArrayLiteral("zp"), m_options.requestAddress, m_options.requestPort);
-    } catch (const LinkError &) {
-        showMessage(Messages::network());
-        switchTimer1(false);
-    }
+    m_discovery->tick();
 }
 
 void TMainClient::IdUDPServer1UDPRead(const QByteArray &data)
 {
-    const ListenerHold hold(IdUDPServer1);
-    const std::optional<DiscoveryReply> reply = splitDiscoveryReply(decodeDiscoveryReply(data));
-    if (!reply)
-        return;
-    Edit2->setText(reply->host);
-    Edit3->setText(reply->port);
-    switchTimer1(false);
-    connectAttempt();
+    m_discovery->handleReply(data);
 }
 
 void TMainClient::con_SpeedButtonClick(QObject *)
 {
-    try {
-        IdUDPServer1->setActive(false);
-        switchTimer1(true);
-    } catch (const std::exception &) {
-        showMessage(Messages::noConnection());
-    }
+    m_discovery->restart();
 }

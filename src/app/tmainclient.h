@@ -16,6 +16,7 @@ class CommandChannel;
 class Discovery;
 class HitAreaItem;
 class PanelItem;
+class QGraphicsObject;
 class QLineEdit;
 class QTimer;
 class UdpListener;
@@ -132,11 +133,11 @@ private:
     QPointF positionOn(const QGraphicsItem *item, const QMouseEvent *event) const;
 
     void buildFromLayout();
-    void addToScene(const Layout::Row &row, QGraphicsItem *parent, QGraphicsObject *item);
+    void addItem(const Layout::Row &row, QGraphicsItem *parent, QGraphicsObject *item);
+    void addPanel(const Layout::Row &row, QGraphicsItem *parent);
     void addWidget(const Layout::Row &row, QGraphicsItem *parent, QWidget *widget);
-    void addButton(const Layout::Row &row, QGraphicsItem *parent);
     void addAnimation(const Layout::Row &row, QGraphicsItem *parent);
-    void addLinkComponent(const Layout::Row &row);
+    void addComponent(const Layout::Row &row, QObject *component);
     void findNamedComponents();
     void chainTabOrder();
     void bindHandlers();
@@ -157,7 +158,7 @@ private:
     QHash<QString, QObject *> m_components;
     QHash<QString, QGraphicsItem *> m_items;
     QList<QGraphicsItem *> m_topLevelItems;
-    QList<PanelItem *> m_centredScreens;
+    QList<PanelItem *> m_centredPanels;
     QPointer<HitAreaItem> m_pressedArea;
     bool m_closing = false;
     QElapsedTimer m_lastRefusedSave;

@@ -18,7 +18,8 @@ bool CommandChannel::isConnected()
     return m_client->connectedTest();
 }
 
-CommandChannel::ConnectResult CommandChannel::connectTo(const QString &host, const QString &portText)
+CommandChannel::ConnectResult CommandChannel::connectTo(
+    const QString &host, const QString &portText)
 {
     m_error.clear();
     m_client->setHost(host);

@@ -7,6 +7,10 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 
+Discovery::Discovery(CommandChannel *channel, QObject *parent)
+    : Discovery(channel, Options {}, parent)
+{ }
+
 Discovery::Discovery(CommandChannel *channel, const Options &options, QObject *parent)
     : QObject(parent)
     , m_channel(channel)
@@ -15,6 +19,7 @@ Discovery::Discovery(CommandChannel *channel, const Options &options, QObject *p
     , m_listener(new UdpListener(this, options.listenPort))
 {
     m_timer->setInterval(options.intervalMs);
+    connect(m_listener, &UdpListener::datagramReceived, this, &Discovery::datagramReceived);
 }
 
 bool Discovery::start()
@@ -63,8 +68,7 @@ void Discovery::tick()
 void Discovery::handleReply(const QByteArray &datagram)
 {
     const Hold hold(*this);
-    const std::optional<DiscoveryReply> reply
-        = splitDiscoveryReply(decodeDiscoveryReply(datagram));
+    const std::optional<DiscoveryReply> reply = splitDiscoveryReply(decodeDiscoveryReply(datagram));
     if (!reply)
         return;
     emit serverAnnounced(reply->host, reply->port);

@@ -13,7 +13,7 @@ class UdpListener;
 
 // Finds the ZP server: while its timer runs, each tick asks the network with "zp", and the
 // first reply that names a host and a port ("<host>m<port>") makes the channel connect
-// there. The owner connects timer()'s ticks to tick() and the listener's datagrams to
+// there. The owner connects timer()'s ticks to tick() and datagramReceived() to
 // handleReply(); what the user should see comes out as signals.
 class Discovery : public QObject
 {
@@ -28,7 +28,8 @@ public:
         int intervalMs = LinkDefaults::DiscoveryIntervalMs;
     };
 
-    explicit Discovery(CommandChannel *channel, const Options &options = {}, QObject *parent = nullptr);
+    explicit Discovery(CommandChannel *channel, QObject *parent = nullptr);
+    Discovery(CommandChannel *channel, const Options &options, QObject *parent = nullptr);
 
     QTimer *timer() const { return m_timer; }
     UdpListener *listener() const { return m_listener; }
@@ -71,6 +72,8 @@ public:
     };
 
 signals:
+    // A datagram from the listener, one at a time and never while held.
+    void datagramReceived(const QByteArray &datagram);
     void serverAnnounced(const QString &host, const QString &portText);
     void serverNotFound();
     void networkFailed();

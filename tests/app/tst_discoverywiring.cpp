@@ -1,4 +1,5 @@
 #include "apperror.h"
+#include "commandchannel.h"
 #include "messages.h"
 #include "scriptedserver.h"
 #include "udplistener.h"
@@ -168,7 +169,7 @@ void TestDiscovery::tapWhileConnected()
     w.press(u"con_SpeedButton");
     QVERIFY(w->Timer1->isActive());
     QVERIFY(!w->IdUDPServer1->isActive());
-    QVERIFY(w->isLinkConnected());
+    QVERIFY(w->channel()->isConnected());
     QVERIFY(w.showsConnectedPicture());
 
     // The next tick switches the listener on with fresh sockets and asks again.

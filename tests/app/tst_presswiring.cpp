@@ -1,3 +1,4 @@
+#include "commandchannel.h"
 #include "messages.h"
 #include "scriptedserver.h"
 #include "windowfixture.h"
@@ -132,7 +133,7 @@ void TestPressRules::presses()
         w->Edit2->setText(QStringLiteral("127.0.0.1"));
         w->Edit3->setText(QString::number(server.port()));
         w->ConnectDisconnectClick(nullptr);
-        QVERIFY(w->isLinkConnected());
+        QVERIFY(w->channel()->isConnected());
     }
     auto *box = qobject_cast<QAbstractButton *>(w->component(u"CheckBox1"));
     box->setChecked(boxCheckedAtStart);

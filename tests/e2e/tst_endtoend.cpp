@@ -35,7 +35,7 @@ void TestEndToEnd::findsTheServerAndSends()
     // The first request goes out one discovery period after start.
     QTRY_VERIFY_WITH_TIMEOUT(
         window.Memo1->toPlainText().contains(QStringLiteral("Client connected with server")),
-        TMainClient::DiscoveryIntervalMs + 1500);
+        LinkDefaults::DiscoveryIntervalMs + 1500);
     QCOMPARE(window.Edit2->text(), serverHost);
     QCOMPARE(window.Edit3->text(), QStringLiteral("6000"));
 

@@ -1,3 +1,4 @@
+#include "commandchannel.h"
 #include "faultserver.h"
 #include "messages.h"
 #include "standinprocess.h"
@@ -44,7 +45,7 @@ qint64 timedPress(WindowFixture &w, QStringView name)
 // the connected test still counts as a connection, the next one connects.
 void reconnect(WindowFixture &w)
 {
-    if (w->isLinkConnected())
+    if (w->channel()->isConnected())
         w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
     w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
 }
@@ -97,12 +98,12 @@ void TestFaults::serverFaults()
     QVERIFY2(pressMs < replyWaitMs + pressMarginMs, qPrintable(QString::number(pressMs)));
     QCOMPARE(server.lines(), 1);
     QCOMPARE(w.messages, message.isEmpty() ? QStringList {} : QStringList {message});
-    QCOMPARE(w->lastCommandConfirmed(), confirmed);
+    QCOMPARE(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed, confirmed);
     const bool givenUp = !message.isEmpty();
     QCOMPARE(w.showsNotConnectedPicture(), givenUp);
     QCOMPARE(w->Timer1->isActive(), givenUp);
     QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
-    QCOMPARE(w->isLinkConnected(), stillLinked);
+    QCOMPARE(w->channel()->isConnected(), stillLinked);
 
     // The server answers again once the fault has played out.
     QTRY_VERIFY(server.faultDone());
@@ -113,7 +114,7 @@ void TestFaults::serverFaults()
     QCOMPARE(logLines(w).last(), Messages::clientConnected());
     QVERIFY(timedPress(w, u"b2") < replyWaitMs + pressMarginMs);
     QVERIFY(w.messages.isEmpty());
-    QVERIFY(w->lastCommandConfirmed());
+    QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
     QTRY_COMPARE(server.lines(), 2);
 }
 
@@ -125,7 +126,7 @@ void TestFaults::serverKilledMidSession()
     connectTo(w, standIn.port());
     QVERIFY(w.showsConnectedPicture());
     w->kataxorisi(w->component(u"a6"));
-    QVERIFY(w->lastCommandConfirmed());
+    QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
 
     const quint16 port = standIn.port();
     standIn.kill();
@@ -135,7 +136,7 @@ void TestFaults::serverKilledMidSession()
     QVERIFY(w.showsNotConnectedPicture());
     QVERIFY(w->Timer1->isActive());
     QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
-    QVERIFY(!w->isLinkConnected());
+    QVERIFY(!w->channel()->isConnected());
 
     // While the server is away the button reports it, and the window goes on.
     w.messages.clear();
@@ -151,7 +152,7 @@ void TestFaults::serverKilledMidSession()
     QVERIFY(w.showsConnectedPicture());
     w->kataxorisi(w->component(u"a8"));
     QVERIFY(w.messages.isEmpty());
-    QVERIFY(w->lastCommandConfirmed());
+    QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
     QVERIFY(again.terminate().contains(QStringLiteral(" a8")));
 }
 

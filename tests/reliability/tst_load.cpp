@@ -1,3 +1,4 @@
+#include "commandchannel.h"
 #include "layout.h"
 #include "messages.h"
 #include "standinprocess.h"
@@ -114,7 +115,7 @@ void TestLoad::pressesReachTheServerInOrder()
 {
     StandInProcess standIn;
     QVERIFY(standIn.start({"--quiet"}));
-    WindowFixture w(TMainClient::ReplyWaitMs);
+    WindowFixture w(LinkDefaults::ReplyWaitMs);
     w->Edit2->setText(QStringLiteral("127.0.0.1"));
     w->Edit3->setText(QString::number(standIn.port()));
     w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
@@ -130,7 +131,7 @@ void TestLoad::pressesReachTheServerInOrder()
         const QString &name = names[i % names.size()];
         w->kataxorisi(w->component(name));
         sum = addLine(sum, name);
-        confirmed += w->lastCommandConfirmed() ? 1 : 0;
+        confirmed += w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed ? 1 : 0;
         // The event loop gets its turn now and then, as between a user's taps.
         if (i % 1000 == 0)
             QCoreApplication::processEvents();
@@ -207,7 +208,7 @@ void TestLoad::discoveryFlood()
     const QByteArray reply = "127.0.0.1m" + QByteArray::number(server.serverPort());
     QUdpSocket replier;
     QTRY_VERIFY_WITH_TIMEOUT((replier.writeDatagram(reply, QHostAddress::LocalHost, listenPort),
-                                 window.isLinkConnected()),
+                                 window.channel()->isConnected()),
         30000);
     QCOMPARE(window.Edit3->text(), QString::number(server.serverPort()));
 
