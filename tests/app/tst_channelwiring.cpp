@@ -28,7 +28,7 @@ void connectTo(WindowFixture &w, const ScriptedServer &server)
 
 } // namespace
 
-class TestCommandChannel : public QObject
+class TestChannelWiring : public QObject
 {
     Q_OBJECT
 
@@ -46,7 +46,7 @@ private slots:
     void connectFailsWithoutServer();
 };
 
-void TestCommandChannel::connectAndDisconnect()
+void TestChannelWiring::connectAndDisconnect()
 {
     ScriptedServer server;
     WindowFixture w;
@@ -74,7 +74,7 @@ void TestCommandChannel::connectAndDisconnect()
         (QStringList {Messages::clientConnected(), Messages::clientDisconnected()}));
 }
 
-void TestCommandChannel::replies_data()
+void TestChannelWiring::replies_data()
 {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<QString>("message");
@@ -96,7 +96,7 @@ void TestCommandChannel::replies_data()
     QTest::newRow("close while awaited") << ScriptedServer::Close << failed << false << false;
 }
 
-void TestCommandChannel::replies()
+void TestChannelWiring::replies()
 {
     QFETCH(QByteArray, reply);
     QFETCH(QString, message);
@@ -123,7 +123,7 @@ void TestCommandChannel::replies()
     QCOMPARE(w->Timer1->isActive(), !connectedPicture);
 }
 
-void TestCommandChannel::sendsTheNameAsOneLine()
+void TestChannelWiring::sendsTheNameAsOneLine()
 {
     ScriptedServer server;
     WindowFixture w;
@@ -139,7 +139,7 @@ void TestCommandChannel::sendsTheNameAsOneLine()
     QTRY_COMPARE(server.lines().last(), QStringLiteral("x?"));
 }
 
-void TestCommandChannel::lateReplyTakenByNextCheck()
+void TestChannelWiring::lateReplyTakenByNextCheck()
 {
     ScriptedServer server;
     server.setReply(0, ScriptedServer::Silent);
@@ -158,7 +158,7 @@ void TestCommandChannel::lateReplyTakenByNextCheck()
     QVERIFY(w.showsNotConnectedPicture());
 }
 
-void TestCommandChannel::incompleteLineStaysBuffered()
+void TestChannelWiring::incompleteLineStaysBuffered()
 {
     ScriptedServer server;
     server.setReply(0, "o");
@@ -174,7 +174,7 @@ void TestCommandChannel::incompleteLineStaysBuffered()
     QVERIFY(w.showsConnectedPicture());
 }
 
-void TestCommandChannel::serverClosesBetweenPresses()
+void TestChannelWiring::serverClosesBetweenPresses()
 {
     ScriptedServer server;
     WindowFixture w;
@@ -199,7 +199,7 @@ void TestCommandChannel::serverClosesBetweenPresses()
     QTRY_COMPARE(server.lines(), (QStringList {"a6", "a8"}));
 }
 
-void TestCommandChannel::noConnection()
+void TestChannelWiring::noConnection()
 {
     WindowFixture w;
     w->Timer1->stop();
@@ -211,7 +211,7 @@ void TestCommandChannel::noConnection()
 }
 
 // %1 is the server's port in decimal, %2 in hexadecimal, %3 the port plus 65536.
-void TestCommandChannel::portTexts_data()
+void TestChannelWiring::portTexts_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("portText");
@@ -243,7 +243,7 @@ void TestCommandChannel::portTexts_data()
                                 << "%1" << false;
 }
 
-void TestCommandChannel::portTexts()
+void TestChannelWiring::portTexts()
 {
     QFETCH(QString, host);
     QFETCH(QString, portText);
@@ -272,7 +272,7 @@ void TestCommandChannel::portTexts()
     }
 }
 
-void TestCommandChannel::connectFailsWithoutServer()
+void TestChannelWiring::connectFailsWithoutServer()
 {
     quint16 freePort = 0;
     {
@@ -288,5 +288,5 @@ void TestCommandChannel::connectFailsWithoutServer()
     QVERIFY(logLines(w).isEmpty());
 }
 
-QTEST_MAIN(TestCommandChannel)
+QTEST_MAIN(TestChannelWiring)
 #include "tst_channelwiring.moc"

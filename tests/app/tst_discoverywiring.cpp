@@ -31,7 +31,7 @@ QStringList logLines(const WindowFixture &w)
 
 } // namespace
 
-class TestDiscovery : public QObject
+class TestDiscoveryWiring : public QObject
 {
     Q_OBJECT
 
@@ -48,7 +48,7 @@ private slots:
 };
 
 // "%1" stands for the port of a server listening on 127.10.100.200.
-void TestDiscovery::replies_data()
+void TestDiscoveryWiring::replies_data()
 {
     QTest::addColumn<QString>("reply");
     QTest::addColumn<bool>("handled"); // fields set and Timer1 off
@@ -66,7 +66,7 @@ void TestDiscovery::replies_data()
     QTest::newRow("m inside a host name") << "mylaptopm%1" << true << false << "";
 }
 
-void TestDiscovery::replies()
+void TestDiscoveryWiring::replies()
 {
     QFETCH(QString, reply);
     QFETCH(bool, handled);
@@ -102,7 +102,7 @@ void TestDiscovery::replies()
     }
 }
 
-void TestDiscovery::twoRepliesInQuickSuccession()
+void TestDiscoveryWiring::twoRepliesInQuickSuccession()
 {
     ScriptedServer server;
     WindowFixture w;
@@ -125,7 +125,7 @@ void TestDiscovery::twoRepliesInQuickSuccession()
 
 // The server closed the connection while the keypad was idle: its next discovery reply must
 // lead to a new connection, not to a silent "already connected".
-void TestDiscovery::reconnectAfterServerClosed()
+void TestDiscoveryWiring::reconnectAfterServerClosed()
 {
     ScriptedServer server;
     WindowFixture w;
@@ -143,7 +143,7 @@ void TestDiscovery::reconnectAfterServerClosed()
     QVERIFY(w.messages.isEmpty());
 }
 
-void TestDiscovery::tickSendsRequest()
+void TestDiscoveryWiring::tickSendsRequest()
 {
     WindowFixture w;
     QVERIFY(w->Timer1->isActive());
@@ -155,7 +155,7 @@ void TestDiscovery::tickSendsRequest()
     QVERIFY(w.messages.isEmpty());
 }
 
-void TestDiscovery::tapWhileConnected()
+void TestDiscoveryWiring::tapWhileConnected()
 {
     ScriptedServer server;
     WindowFixture w;
@@ -182,7 +182,7 @@ void TestDiscovery::tapWhileConnected()
     QVERIFY(w.messages.isEmpty());
 }
 
-void TestDiscovery::networkMessageWhenPortTaken()
+void TestDiscoveryWiring::networkMessageWhenPortTaken()
 {
     // A fixed port, so that the tick after the tap binds the same one again.
     quint16 port = 0;
@@ -201,7 +201,7 @@ void TestDiscovery::networkMessageWhenPortTaken()
     QVERIFY(!w->Timer1->isActive());
 }
 
-void TestDiscovery::bindFailureAtStart()
+void TestDiscoveryWiring::bindFailureAtStart()
 {
     WindowFixture first;
     TMainClient::Options options = first.env.options();
@@ -221,7 +221,7 @@ void TestDiscovery::bindFailureAtStart()
     QTRY_COMPARE(server.connections(), 1);
 }
 
-void TestDiscovery::flood()
+void TestDiscoveryWiring::flood()
 {
     WindowFixture w;
     QUdpSocket sender;
@@ -243,5 +243,5 @@ void TestDiscovery::flood()
     QCOMPARE(w.messages.count(Messages::notFound()), w.messages.size());
 }
 
-QTEST_MAIN(TestDiscovery)
+QTEST_MAIN(TestDiscoveryWiring)
 #include "tst_discoverywiring.moc"

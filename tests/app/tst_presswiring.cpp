@@ -36,7 +36,7 @@ QString pairState(const TMainClient &window)
 
 } // namespace
 
-class TestPressRules : public QObject
+class TestPressWiring : public QObject
 {
     Q_OBJECT
 
@@ -46,7 +46,7 @@ private slots:
     void ruleCompletesAfterFailureMessage();
 };
 
-void TestPressRules::presses_data()
+void TestPressWiring::presses_data()
 {
     QTest::addColumn<bool>("connected");
     QTest::addColumn<bool>("boxCheckedAtStart");
@@ -118,7 +118,7 @@ void TestPressRules::presses_data()
         << true << false << QStringList {"enallagianavasi"} << QStringList {} << "1211111" << false;
 }
 
-void TestPressRules::presses()
+void TestPressWiring::presses()
 {
     QFETCH(bool, connected);
     QFETCH(bool, boxCheckedAtStart);
@@ -159,7 +159,7 @@ void TestPressRules::presses()
 
 // A failure message is shown in the middle of the rule: the martyria pair has already been
 // swapped, the resets follow once the message is dismissed.
-void TestPressRules::ruleCompletesAfterFailureMessage()
+void TestPressWiring::ruleCompletesAfterFailureMessage()
 {
     WindowFixture w;
     w->enallagikatavasiClick(nullptr);
@@ -170,5 +170,5 @@ void TestPressRules::ruleCompletesAfterFailureMessage()
     QCOMPARE(pairState(*w.window), QStringLiteral("1111122"));
 }
 
-QTEST_MAIN(TestPressRules)
+QTEST_MAIN(TestPressWiring)
 #include "tst_presswiring.moc"
