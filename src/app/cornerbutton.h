@@ -4,7 +4,7 @@
 
 // A push button with rounded corners: the toggles and Connect Disconnect. It draws itself
 // (outline, fill, caption) rather than through a style sheet: a toggle is drawn again after
-// every tap on it, and the style sheet's general drawing took a good part of a redraw. A tap
+// every tap on it, and a style sheet's general drawing is far dearer than two fills. A tap
 // leaves the keyboard focus where it was; Tab still reaches the button.
 class CornerButton : public QPushButton
 {

@@ -157,8 +157,8 @@ void HitAreaItem::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 void HitAreaItem::flash()
 {
     // A second confirmation moves the end of the flash on, so that a flash is never cut short
-    // by the end of an earlier one. It neither restarts the timer nor asks for a repaint: both
-    // cost more than the command's round trip itself, and the sign looks the same.
+    // by the end of an earlier one. It neither restarts the timer nor asks for a repaint: a
+    // fast run of taps would pay for both on every tap, and the sign looks the same.
     m_flashUntil.setRemainingTime(FlashMs);
     if (m_flashing)
         return;

@@ -4,9 +4,9 @@
 #include <QStringList>
 
 // The connection log. It is seen only on the settings screen, yet a line comes in at every
-// connect and disconnect, and laying a line out costs several times more than making the
-// connection. A hidden log keeps its new lines aside and takes them in when it is shown;
-// its text, read through this class, always has them all.
+// connect and disconnect, and laying a line out is dearer than the connect itself. A hidden
+// log keeps its new lines aside and takes them in when it is shown; its text, read through
+// this class, always has them all.
 class LogMemo : public QPlainTextEdit
 {
     Q_OBJECT

@@ -84,11 +84,10 @@ void PanelItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidg
     paintPointer(painter);
 }
 
-// Panels cover the window several times over, and a full redraw paints them all again; this
-// was most of a redraw's cost. So a panel fills only what its own panels and pictures leave
-// uncovered, and draws its outline as one-pixel rectangles: the painter's scaled one-pixel
-// lines went through its general stroker. Only a callout's small pointer, the one slanted
-// edge, is drawn antialiased.
+// Panels cover the window several times over, and a full redraw paints them all again. So a
+// panel fills only what its own panels and pictures leave uncovered, and draws its outline as
+// one-pixel rectangles: the painter's scaled one-pixel lines would go through its general
+// stroker. Only a callout's small pointer, the one slanted edge, is drawn antialiased.
 void PanelItem::paintInDevicePixels(QPainter *painter, const QTransform &toDevice)
 {
     const QRect filled = filledDeviceRect(toDevice);

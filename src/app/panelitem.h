@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backdrop.h"
 #include "layout.h"
 
 #include <QGraphicsObject>
@@ -7,7 +8,7 @@
 
 // A screen or a panel inside one. Its scale multiplies its drawing and its hit testing,
 // each axis on its own, about its top-left corner.
-class PanelItem : public QGraphicsObject
+class PanelItem : public QGraphicsObject, public Backdrop
 {
     Q_OBJECT
 
@@ -22,8 +23,8 @@ public:
     // What the panel fills, in its own units: all of it, or for a callout all but the strip
     // its pointer stands in; and the device pixels that become under a painter's transform.
     QRectF filledRect() const;
-    QRect filledDeviceRect(const QTransform &toDevice) const;
-    QColor fillColour() const;
+    QRect filledDeviceRect(const QTransform &toDevice) const override;
+    QColor fillColour() const override;
 
     float scaleX() const { return m_scaleX; }
     float scaleY() const { return m_scaleY; }

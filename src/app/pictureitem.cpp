@@ -1,6 +1,6 @@
 #include "pictureitem.h"
 
-#include "panelitem.h"
+#include "backdrop.h"
 
 #include <QFile>
 #include <QGraphicsSceneMouseEvent>
@@ -45,7 +45,7 @@ QRect PictureItem::drawnDeviceRect(const QTransform &toDevice) const
 // blending it.
 QColor PictureItem::panelFillUnder(const QTransform &toDevice) const
 {
-    const auto *panel = dynamic_cast<const PanelItem *>(parentItem());
+    const auto *panel = dynamic_cast<const Backdrop *>(parentItem());
     if (!panel || toDevice.type() > QTransform::TxScale || !transform().isIdentity())
         return {};
     const QTransform panelToDevice = QTransform::fromTranslate(-pos().x(), -pos().y()) * toDevice;

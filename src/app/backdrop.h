@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QTransform>
+
+// What a picture lies on: a plain fill of one colour over a known area. A picture that lies
+// wholly inside it can be laid on that colour instead of being blended over it.
+class Backdrop
+{
+public:
+    virtual ~Backdrop() = default;
+
+    // The device pixels the fill covers under this transform of the backdrop's own units.
+    virtual QRect filledDeviceRect(const QTransform &toDevice) const = 0;
+    virtual QColor fillColour() const = 0;
+};
