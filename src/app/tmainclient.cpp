@@ -493,7 +493,8 @@ QString TMainClient::settingsPath() const
 
 void TMainClient::FormCreate(QObject *)
 {
-    const SettingsFile::Address address = SettingsFile::load(settingsPath());
+    const SettingsFile::Address address
+        = SettingsFile::load(settingsPath(), LinkDefaults::ServerPort);
     Edit3->setText(address.port);
     Edit2->setText(address.host);
 }

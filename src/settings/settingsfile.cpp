@@ -21,11 +21,11 @@ QString defaultPath()
     return folder + QStringLiteral("/ZP.INI");
 }
 
-Address load(const QString &path)
+Address load(const QString &path, int defaultPort)
 {
     const QString text = readProfileFile(path);
     const std::optional<qint32> port = strToInt(readProfileString(text, Section, PortKey, {}));
-    return {QString::number(port.value_or(DefaultPort)),
+    return {QString::number(port.value_or(defaultPort)),
         readProfileString(text, Section, HostKey, QString::fromLatin1(DefaultHost))};
 }
 

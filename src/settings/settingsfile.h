@@ -6,7 +6,6 @@
 // documents folder, section "Form", keys "port" and "ipserver".
 namespace SettingsFile {
 
-inline constexpr int DefaultPort = 6000;
 inline const char DefaultHost[] = "127.0.0.1";
 
 // The documents folder, asked of the system at each use, then the file name.
@@ -19,8 +18,8 @@ struct Address
 };
 
 // Reads the file once; a missing file, section or key, or a port that is not a number,
-// gives the default for that entry.
-Address load(const QString &path);
+// gives the default for that entry: DefaultHost, or defaultPort (the link's own default).
+Address load(const QString &path, int defaultPort);
 
 enum class SaveResult { Saved, PortNotANumber, WriteRefused };
 

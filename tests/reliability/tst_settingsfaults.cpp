@@ -79,7 +79,7 @@ void TestSettingsFaults::saveKeepsForeignBytes()
     QCOMPARE(SettingsFile::save(path, QStringLiteral("6000"), QStringLiteral("10.0.0.5")),
         SettingsFile::SaveResult::Saved);
     QCOMPARE(readFile(path), after);
-    QCOMPARE(SettingsFile::load(path).host, QStringLiteral("10.0.0.5"));
+    QCOMPARE(SettingsFile::load(path, 6000).host, QStringLiteral("10.0.0.5"));
 }
 
 // A save loop in a process of its own is killed at random moments; whatever it was doing,

@@ -38,10 +38,16 @@ StandInArguments parseStandInArguments(const QStringList &arguments)
         "Stand-in ZP server for trying and testing the keypad. It answers the discovery "
         "request \"zp\" and every command line, and prints each line it receives.");
     const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption port(
-        "port", "TCP port for command lines; 0 picks a free port (default: 6000).", "N", "6000");
+    const QString defaultPort = QString::number(LinkDefaults::ServerPort);
+    const QString defaultDiscoveryPort = QString::number(LinkDefaults::DiscoveryRequestPort);
+    const QCommandLineOption port("port",
+        QStringLiteral("TCP port for command lines; 0 picks a free port (default: %1).")
+            .arg(defaultPort),
+        "N", defaultPort);
     const QCommandLineOption discoveryPort("discovery-port",
-        "UDP port for discovery requests; 0 picks a free port (default: 8090).", "N", "8090");
+        QStringLiteral("UDP port for discovery requests; 0 picks a free port (default: %1).")
+            .arg(defaultDiscoveryPort),
+        "N", defaultDiscoveryPort);
     const QCommandLineOption noDiscovery(
         "no-discovery", "Do not answer discovery requests (default: answer them).");
     const QCommandLineOption announce("announce",

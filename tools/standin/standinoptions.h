@@ -1,5 +1,7 @@
 #pragma once
 
+#include "linkdefaults.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -8,8 +10,8 @@
 
 struct StandInOptions
 {
-    quint16 port = 6000;
-    quint16 discoveryPort = 8090;
+    quint16 port = LinkDefaults::ServerPort;
+    quint16 discoveryPort = LinkDefaults::DiscoveryRequestPort;
     bool discovery = true;
     // Without it the host text is the address of the interface facing the requester.
     std::optional<QString> announce;
