@@ -1,5 +1,6 @@
 #include "commandchannel.h"
 #include "messages.h"
+#include "pairpanels.h"
 #include "scriptedserver.h"
 #include "windowfixture.h"
 
@@ -10,28 +11,10 @@
 
 namespace {
 
-// The seven pairs, in the order of a state string: descent, ascent, quality, ison,
-// gorgon / phthora, tempo, martyria. "1" means the primary is shown, "2" the alternate.
-const char *const pairs[][2] = {
-    {"PanelKatavasi1", "PanelKatavasi2"},
-    {"Panelanavasi1", "Panelanavasi2"},
-    {"PanelPoiotitas1", "PanelPoiotitas2"},
-    {"PanelIson1", "PanelIson2"},
-    {"Panelgorgo", "Panelfthores"},
-    {"PanelxronikiAgogi1", "PanelxronikiAgogi2"},
-    {"PanelMartyries1", "PanelMartyries2"},
-};
-
-// The state string of the pairs; "?" where a pair shows both panels or neither.
-QString pairState(const TMainClient &window)
+QString windowPairState(const TMainClient &window)
 {
-    QString state;
-    for (const auto &pair : pairs) {
-        const bool primary = window.item(QString::fromLatin1(pair[0]))->isVisible();
-        const bool alternate = window.item(QString::fromLatin1(pair[1]))->isVisible();
-        state += primary == alternate ? u'?' : primary ? u'1' : u'2';
-    }
-    return state;
+    return pairState(
+        [&](const char *panel) { return window.item(QString::fromLatin1(panel))->isVisible(); });
 }
 
 } // namespace
@@ -144,7 +127,7 @@ void TestPressWiring::presses()
         w.press(name);
     }
 
-    QTEST(pairState(*w.window), "state");
+    QTEST(windowPairState(*w.window), "state");
     QTEST(box->isChecked(), "boxChecked");
     if (connected) {
         QVERIFY(w.messages.isEmpty());
@@ -164,10 +147,11 @@ void TestPressWiring::ruleCompletesAfterFailureMessage()
     WindowFixture w;
     w->enallagikatavasiClick(nullptr);
     QString stateWhileShown;
-    w->setMessageBoxFunction([&](const QString &) { stateWhileShown = pairState(*w.window); });
+    w->setMessageBoxFunction(
+        [&](const QString &) { stateWhileShown = windowPairState(*w.window); });
     w->m1Click(w->component(u"m3"));
     QCOMPARE(stateWhileShown, QStringLiteral("2111112"));
-    QCOMPARE(pairState(*w.window), QStringLiteral("1111122"));
+    QCOMPARE(windowPairState(*w.window), QStringLiteral("1111122"));
 }
 
 QTEST_MAIN(TestPressWiring)

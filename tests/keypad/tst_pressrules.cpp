@@ -1,4 +1,5 @@
 #include "layout.h"
+#include "pairpanels.h"
 #include "pressrulerunner.h"
 #include "pressrules.h"
 #include "presssurface.h"
@@ -11,18 +12,6 @@ using Layout::Handler;
 
 namespace {
 
-// The seven pairs, in the order of a state string: descent, ascent, quality, ison,
-// gorgon / phthora, tempo, martyria.
-const char *const pairs[][2] = {
-    {"PanelKatavasi1", "PanelKatavasi2"},
-    {"Panelanavasi1", "Panelanavasi2"},
-    {"PanelPoiotitas1", "PanelPoiotitas2"},
-    {"PanelIson1", "PanelIson2"},
-    {"Panelgorgo", "Panelfthores"},
-    {"PanelxronikiAgogi1", "PanelxronikiAgogi2"},
-    {"PanelMartyries1", "PanelMartyries2"},
-};
-
 // The main screen as far as a press rule can see it. The log holds what a user would notice
 // in order: each send with the pairs as they stood at that moment (a failure message is up
 // then), and each uncheck of the box.
@@ -33,23 +22,16 @@ public:
     RecordingSurface(const QString &start, bool checked)
         : checked(checked)
     {
-        Q_ASSERT(start.size() == int(std::size(pairs)));
+        Q_ASSERT(start.size() == int(std::size(pairPanels)));
         for (qsizetype i = 0; i < start.size(); ++i) {
-            shown[QLatin1String(pairs[i][0])] = start[i] == u'1';
-            shown[QLatin1String(pairs[i][1])] = start[i] == u'2';
+            shown[QLatin1String(pairPanels[i][0])] = start[i] == u'1';
+            shown[QLatin1String(pairPanels[i][1])] = start[i] == u'2';
         }
     }
 
-    // '?' where a pair shows both panels or neither.
     QString state() const
     {
-        QString text;
-        for (const auto &pair : pairs) {
-            const bool primary = shown.value(QLatin1String(pair[0]));
-            const bool alternate = shown.value(QLatin1String(pair[1]));
-            text += primary == alternate ? u'?' : primary ? u'1' : u'2';
-        }
-        return text;
+        return pairState([this](const char *panel) { return shown.value(QLatin1String(panel)); });
     }
 
     void send() override { log << QStringLiteral("send ") + state(); }
