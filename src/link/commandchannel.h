@@ -22,12 +22,14 @@ public:
         LinkLost, // the write or the read failed; the connection is left as it is
         NotConnected, // nothing was sent
     };
+    Q_ENUM(Outcome)
 
     enum class ConnectResult {
         Connected,
         AlreadyConnected, // a failed attempt that leaves a connection open: nothing to report
         Failed,
     };
+    Q_ENUM(ConnectResult)
 
     explicit CommandChannel(QObject *parent = nullptr, int replyWaitMs = LinkDefaults::ReplyWaitMs,
         int connectTimeoutMs = LinkDefaults::ConnectTimeoutMs);

@@ -11,39 +11,6 @@
 using Outcome = CommandChannel::Outcome;
 using ConnectResult = CommandChannel::ConnectResult;
 
-Q_DECLARE_METATYPE(CommandChannel::Outcome)
-Q_DECLARE_METATYPE(CommandChannel::ConnectResult)
-
-char *toString(CommandChannel::Outcome outcome)
-{
-    switch (outcome) {
-    case Outcome::Confirmed:
-        return qstrdup("Confirmed");
-    case Outcome::Accepted:
-        return qstrdup("Accepted");
-    case Outcome::Refused:
-        return qstrdup("Refused");
-    case Outcome::LinkLost:
-        return qstrdup("LinkLost");
-    case Outcome::NotConnected:
-        return qstrdup("NotConnected");
-    }
-    return qstrdup("?");
-}
-
-char *toString(CommandChannel::ConnectResult result)
-{
-    switch (result) {
-    case ConnectResult::Connected:
-        return qstrdup("Connected");
-    case ConnectResult::AlreadyConnected:
-        return qstrdup("AlreadyConnected");
-    case ConnectResult::Failed:
-        return qstrdup("Failed");
-    }
-    return qstrdup("?");
-}
-
 namespace {
 
 const QString LocalHost = QStringLiteral("127.0.0.1");
