@@ -26,8 +26,11 @@ CommandChannel::ConnectResult CommandChannel::connectTo(
     const std::optional<qint32> port = strToInt(portText);
     if (!port) {
         m_error = invalidIntegerMessage(portText);
+    } else if (*port < 1 || *port > 65535) {
+        // Cut to 16 bits, a mistyped or forged port would lead to some other server.
+        m_error = QStringLiteral("Port %1 is out of range (1 to 65535).").arg(*port);
     } else {
-        m_client->setPort(quint16(quint32(*port) & 0xFFFF));
+        m_client->setPort(quint16(*port));
         if (m_client->connectToServer())
             return ConnectResult::Connected;
     }

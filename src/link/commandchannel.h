@@ -39,9 +39,9 @@ public:
     // without emitting disconnected().
     bool isConnected();
 
-    // Connects to the host and the port text (an integer whose low 16 bits are the port),
-    // within one time limit for the name lookup and the connect together. Emits connected()
-    // before it returns Connected.
+    // Connects to the host and the port text (an integer from 1 to 65535), within one time
+    // limit for the name lookup and the connect together. Emits connected() before it
+    // returns Connected.
     ConnectResult connectTo(const QString &host, const QString &portText);
 
     // Closes an open connection and emits disconnected(); otherwise only drops the bytes

@@ -227,8 +227,8 @@ void TestChannelWiring::portTexts_data()
                                 << "$%2" << true;
     QTest::newRow("0x hex") << "127.0.0.1"
                             << "0x%2" << true;
-    QTest::newRow("low 16 bits") << "127.0.0.1"
-                                 << "%3" << true;
+    QTest::newRow("beyond 16 bits") << "127.0.0.1"
+                                    << "%3" << false;
     QTest::newRow("host name") << "localhost"
                                << "%1" << true;
     QTest::newRow("trailing blank") << "127.0.0.1"
@@ -237,8 +237,8 @@ void TestChannelWiring::portTexts_data()
                              << "abc" << false;
     QTest::newRow("empty port") << "127.0.0.1"
                                 << "" << false;
-    QTest::newRow("65536 is port 0") << "127.0.0.1"
-                                     << "65536" << false;
+    QTest::newRow("65536") << "127.0.0.1"
+                           << "65536" << false;
     QTest::newRow("empty host") << ""
                                 << "%1" << false;
 }

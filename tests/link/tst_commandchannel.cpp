@@ -265,15 +265,21 @@ void TestCommandChannel::portTexts_data()
     QTest::newRow("plus sign") << LocalHost << "+{port}" << connected << "";
     QTest::newRow("dollar hex") << LocalHost << "${hex}" << connected << "";
     QTest::newRow("0x hex") << LocalHost << "0x{hex}" << connected << "";
-    QTest::newRow("port plus 65536") << LocalHost << "{plus}" << connected << "";
-    QTest::newRow("port minus 65536") << LocalHost << "{minus}" << connected << "";
+    // A port outside 1 to 65535 is refused, not cut to 16 bits: it would lead elsewhere.
+    QTest::newRow("port plus 65536")
+        << LocalHost << "{plus}" << failed << "Port {plus} is out of range (1 to 65535).";
+    QTest::newRow("port minus 65536")
+        << LocalHost << "{minus}" << failed << "Port {minus} is out of range (1 to 65535).";
+    QTest::newRow("-1") << LocalHost << "-1" << failed << "Port -1 is out of range (1 to 65535).";
+    QTest::newRow("hex beyond 16 bits")
+        << LocalHost << "$10000" << failed << "Port 65536 is out of range (1 to 65535).";
     QTest::newRow("localhost") << "localhost"
                                << "{port}" << connected << "";
     QTest::newRow("trailing blank")
         << LocalHost << "{port} " << failed << invalidIntegerMessage(u"{port} ");
     QTest::newRow("letters") << LocalHost << "abc" << failed << invalidIntegerMessage(u"abc");
     QTest::newRow("empty") << LocalHost << "" << failed << invalidIntegerMessage(u"");
-    QTest::newRow("65536 is port 0") << LocalHost << "65536" << failed << "Port is 0.";
+    QTest::newRow("0") << LocalHost << "0" << failed << "Port 0 is out of range (1 to 65535).";
     QTest::newRow("empty host") << ""
                                 << "{port}" << failed << "Host is empty.";
 }
