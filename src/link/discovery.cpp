@@ -68,9 +68,21 @@ void Discovery::tick()
 void Discovery::handleReply(const QByteArray &datagram)
 {
     const Hold hold(*this);
+    // Only a running search takes a reply. Once an attempt has been made the search is over,
+    // so the replies that queued up behind its connect and its message, and any that follow,
+    // are dropped until the search is restarted: a flood of replies raises one message, not
+    // one after another.
+    if (!isSearching())
+        return;
     const std::optional<DiscoveryReply> reply = splitDiscoveryReply(decodeDiscoveryReply(datagram));
     if (!reply)
         return;
+    // Anyone on the network can send a reply. While connected it only ends the search: the
+    // fields, and so the settings file, keep the server the keypad is talking to.
+    if (m_channel->isConnected()) {
+        stop();
+        return;
+    }
     emit serverAnnounced(reply->host, reply->port);
     stop();
     if (m_channel->connectTo(reply->host, reply->port) == CommandChannel::ConnectResult::Failed)

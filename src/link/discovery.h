@@ -49,9 +49,10 @@ public:
     // one is still inside networkFailed() does nothing.
     void tick();
 
-    // A datagram that names a host and a port: serverAnnounced(), the timer off, then the
-    // channel's connect attempt, and serverNotFound() when it leaves no connection.
-    // Anything else is ignored.
+    // While searching, a datagram that names a host and a port: serverAnnounced(), the timer
+    // off, then the channel's connect attempt, and serverNotFound() when it leaves no
+    // connection; while connected, only the timer off. Anything else, and every datagram
+    // while not searching, is ignored.
     void handleReply(const QByteArray &datagram);
 
     // Starts over: the listener off, the timer on. The next tick binds fresh sockets.

@@ -5,6 +5,7 @@
 #include "udplistener.h"
 #include "windowfixture.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QNetworkDatagram>
 #include <QPlainTextEdit>
@@ -40,6 +41,7 @@ private slots:
     void replies();
     void twoRepliesInQuickSuccession();
     void reconnectAfterServerClosed();
+    void replyWhileConnectedKeepsTheServer();
     void tickSendsRequest();
     void tapWhileConnected();
     void networkMessageWhenPortTaken();
@@ -123,8 +125,9 @@ void TestDiscoveryWiring::twoRepliesInQuickSuccession()
     QVERIFY(w.showsConnectedPicture());
 }
 
-// The server closed the connection while the keypad was idle: its next discovery reply must
-// lead to a new connection, not to a silent "already connected".
+// The server closed the connection while the keypad was idle. The next tap finds no
+// connection and searches again; the server's next reply must lead to a new connection, not
+// to a silent "already connected".
 void TestDiscoveryWiring::reconnectAfterServerClosed()
 {
     ScriptedServer server;
@@ -135,12 +138,43 @@ void TestDiscoveryWiring::reconnectAfterServerClosed()
 
     server.closeClient();
     QTRY_COMPARE(server.disconnections(), 1);
+    w->kataxorisi(w->component(u"a6"));
+    QCOMPARE(w.messages, QStringList {Messages::noConnection()});
+    QVERIFY(w->Timer1->isActive());
     sendTo(w, reply);
     QTRY_COMPARE(server.connections(), 2);
+    w->kataxorisi(w->component(u"a7"));
+    QTRY_COMPARE(server.lines(), QStringList {"a7"});
+    QCOMPARE(w.messages, QStringList {Messages::noConnection()});
+}
+
+// Anyone on the network can send a reply. While connected it must not replace the server in
+// the fields, which the close saves for the next start.
+void TestDiscoveryWiring::replyWhileConnectedKeepsTheServer()
+{
+    ScriptedServer server;
+    WindowFixture w;
+    const QString port = QString::number(server.port());
+    w->Edit2->setText(QStringLiteral("127.0.0.1"));
+    w->Edit3->setText(port);
+    w->ConnectDisconnectClick(nullptr);
+    QVERIFY(w->channel()->isConnected());
+    w->con_SpeedButtonClick(nullptr);
+    w->Timer1Timer(w->Timer1);
+
+    sendTo(w, "127.10.66.9m7777");
+    QTRY_VERIFY(!w->Timer1->isActive());
+    QCOMPARE(w->Edit2->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(w->Edit3->text(), port);
     QVERIFY(w.messages.isEmpty());
-    w->kataxorisi(w->component(u"a6"));
-    QTRY_COMPARE(server.lines(), QStringList {"a6"});
-    QVERIFY(w.messages.isEmpty());
+    QVERIFY(w.showsConnectedPicture());
+
+    QVERIFY(w->close());
+    QFile file(w.env.settingsPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    QVERIFY2(saved.contains("ipserver=127.0.0.1") && saved.contains("port=" + port.toLatin1()),
+        saved.constData());
 }
 
 void TestDiscoveryWiring::tickSendsRequest()

@@ -118,6 +118,7 @@ private slots:
     void replies();
     void repliesWhileConnected_data();
     void repliesWhileConnected();
+    void stormAfterAFailedAttempt();
     void holdKeepsRepliesWaiting_data();
     void holdKeepsRepliesWaiting();
     void stopAndResume();
@@ -245,7 +246,10 @@ void TestDiscovery::replies()
     QVERIFY(f.failed.isEmpty());
 }
 
-// The second reply's attempt finds the connection open: it passes without a word.
+// Anyone on the network can send a reply. Once connected, the search is over: a second reply
+// is dropped, and one that comes after the search was resumed only ends the search again.
+// Neither is announced (the window would fill its fields with it, and the settings file would
+// keep them) nor leads to a second connection.
 void TestDiscovery::repliesWhileConnected_data()
 {
     QTest::addColumn<bool>("searchingAgain");
@@ -262,24 +266,58 @@ void TestDiscovery::repliesWhileConnected()
     Fixture f;
     QVERIFY(f.discovery.start());
     const QString port = QString::number(server.port());
-    const QByteArray reply = "127.0.0.1m" + port.toLatin1();
 
-    QVERIFY(f.reply(reply));
+    QVERIFY(f.reply("127.0.0.1m" + port.toLatin1()));
     if (searchingAgain) {
         QTRY_COMPARE(f.announced.size(), 1);
         QVERIFY(f.channel.isConnected());
         f.discovery.resume();
     }
-    QVERIFY(f.reply(reply));
+    QVERIFY(f.reply("127.10.66.9m7777"));
+    if (searchingAgain)
+        QTRY_VERIFY(!f.discovery.isSearching());
+    QVERIFY(letSocketsAnnounce());
 
-    QTRY_COMPARE(f.announced.size(), 2);
-    QCOMPARE(f.announced.at(1), (QVariantList {QStringLiteral("127.0.0.1"), port}));
+    QCOMPARE(announcedPorts(f.announced), QStringList {port});
     QVERIFY(!f.discovery.isSearching());
     QCOMPARE(f.notFound.size(), 0);
     // A line over the connection: the server has seen every connection made before it.
     QCOMPARE(f.channel.send(u"a1"), CommandChannel::Outcome::Confirmed);
     QCOMPARE(server.lines(), QStringList {"a1"});
     QCOMPARE(server.connections(), 1);
+}
+
+// A storm of replies that name a server which cannot be reached: the first one's attempt
+// fails and ends the search, and the rest, queued up behind it, are dropped without an
+// attempt or a message of their own. The search takes replies again once it is resumed.
+void TestDiscovery::stormAfterAFailedAttempt()
+{
+    quint16 closedPort = 0;
+    {
+        ScriptedServer gone;
+        closedPort = gone.port();
+    }
+    Fixture f;
+    QVERIFY(f.discovery.start());
+    const QByteArray unreachable = "127.0.0.1m" + QByteArray::number(closedPort);
+    {
+        const Discovery::Hold hold(f.discovery);
+        for (int i = 0; i < 200; ++i)
+            QVERIFY(f.reply(unreachable));
+        QVERIFY(letSocketsAnnounce());
+    }
+    QTRY_COMPARE(f.notFound.size(), 1);
+    QVERIFY(f.reply(unreachable));
+    QVERIFY(letSocketsAnnounce());
+    QCOMPARE(f.announced.size(), 1);
+    QCOMPARE(f.notFound.size(), 1);
+    QVERIFY(!f.discovery.isSearching());
+
+    ScriptedServer server;
+    f.discovery.resume();
+    QVERIFY(f.reply("127.0.0.1m" + QByteArray::number(server.port())));
+    QTRY_VERIFY(f.channel.isConnected());
+    QCOMPARE(f.notFound.size(), 1);
 }
 
 void TestDiscovery::holdKeepsRepliesWaiting_data()
@@ -291,8 +329,8 @@ void TestDiscovery::holdKeepsRepliesWaiting_data()
     QTest::newRow("hold in the test's scope") << Holder::TestScope << 0 << QStringList {"1", "2"};
     QTest::newRow("serverNotFound handler")
         << Holder::ServerNotFoundHandler << 1 << QStringList {"0", "1", "2"};
-    QTest::newRow("networkFailed handler")
-        << Holder::NetworkFailedHandler << 0 << QStringList {"1", "2"};
+    // The failure ends the search: what queued up behind its message is dropped.
+    QTest::newRow("networkFailed handler") << Holder::NetworkFailedHandler << 0 << QStringList {};
 }
 
 void TestDiscovery::holdKeepsRepliesWaiting()
@@ -317,7 +355,8 @@ void TestDiscovery::holdKeepsRepliesWaiting()
         seenWhileHeld = f.announced.size();
     };
     // Each not-found handler runs an event loop, as a message box would; what it has seen
-    // when it returns shows whether the next reply waited for it.
+    // when it returns shows whether the next reply waited for it. It then searches on, so
+    // that the next reply is taken rather than dropped.
     QList<qsizetype> seenByHandlers;
     connect(&f.discovery, &Discovery::serverNotFound, this, [&] {
         if (holder == Holder::ServerNotFoundHandler && seenWhileHeld < 0)
@@ -325,6 +364,7 @@ void TestDiscovery::holdKeepsRepliesWaiting()
         else
             QVERIFY(letSocketsAnnounce());
         seenByHandlers.append(f.announced.size());
+        f.discovery.resume();
     });
 
     switch (holder) {
@@ -343,6 +383,7 @@ void TestDiscovery::holdKeepsRepliesWaiting()
         break;
     }
 
+    QVERIFY(letSocketsAnnounce());
     QTRY_COMPARE(announcedPorts(f.announced), ports);
     QCOMPARE(seenWhileHeld, qsizetype(announcedWhileHeld));
     QList<qsizetype> oneAtATime;

@@ -15,6 +15,7 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QUdpSocket>
 
 namespace {
@@ -200,6 +201,14 @@ void TestLoad::discoveryFlood()
     QVERIFY2(sendMs < 1000, qPrintable(QString::number(sendMs)));
     QCOMPARE(sent, datagramCount);
 
+    // The first reply that named a server led to an attempt, which failed and ended the
+    // search; every reply after it was dropped, so there is one message, not one for each.
+    // A tap gives the link up and searches again.
+    QTRY_VERIFY(!window.Timer1->isActive());
+    QCOMPARE(messages, QStringList {Messages::notFound()});
+    window.kataxorisi(window.component(u"a6"));
+    QVERIFY(window.Timer1->isActive());
+
     // The listener still works: a reply for a live server connects. It is sent again until
     // it gets through, since the system drops datagrams while its buffer is full; once it
     // has, everything the buffer kept before it has been handled.
@@ -217,9 +226,7 @@ void TestLoad::discoveryFlood()
     const qint64 after = residentKiB();
     QVERIFY(delivered > 0);
     QVERIFY(longest <= UdpListener::BufferSize);
-    // Every reply that got through led to a connect attempt to a port where nothing listens.
-    QVERIFY(!messages.isEmpty());
-    QCOMPARE(messages.count(Messages::notFound()), messages.size());
+    QCOMPARE(messages, (QStringList {Messages::notFound(), Messages::noConnection()}));
     QVERIFY2(after - before < 128 * 1024,
         qPrintable(QStringLiteral("VmRSS %1 kB before, %2 kB after").arg(before).arg(after)));
     qInfo("%d datagrams sent in %lld ms, %d delivered, VmRSS %lld kB before, %lld kB after", sent,
