@@ -1,8 +1,11 @@
 #include "commandchannel.h"
 
 #include "intconv.h"
+#include "replyframer.h"
 #include "tcpclient.h"
 #include "wireformat.h"
+
+#include <QDeadlineTimer>
 
 CommandChannel::CommandChannel(QObject *parent, int replyWaitMs, int connectTimeoutMs)
     : QObject(parent)
@@ -42,28 +45,66 @@ void CommandChannel::disconnectFromServer()
     m_client->disconnectFromServer();
 }
 
+// Lines that are here before a command goes out answer earlier commands: a reply that came
+// after its wait had run out, or a line the server sent unasked. None of them may be taken as
+// the new command's answer. A late "ok" is dropped; a late refusal is a refusal all the same,
+// and is reported before the new command is sent.
+std::optional<CommandChannel::Outcome> CommandChannel::takeEarlierReplies()
+{
+    for (;;) {
+        const ReplyFramer::Result line = m_client->takeBufferedLine();
+        switch (line.status) {
+        case ReplyFramer::Status::Incomplete:
+            return std::nullopt;
+        case ReplyFramer::Status::TooLong:
+            m_error = QStringLiteral("Reply line too long.");
+            return Outcome::LinkLost;
+        case ReplyFramer::Status::Line:
+            if (!WireFormat::isAcceptedReply(line.text)) {
+                m_lastReply = line.text;
+                return Outcome::Refused;
+            }
+            break;
+        }
+    }
+}
+
 CommandChannel::Outcome CommandChannel::send(QStringView command)
 {
     m_error.clear();
     m_lastReply.clear();
     if (!isConnected())
         return m_lastOutcome = Outcome::NotConnected;
-    if (!m_client->writeLine(command))
+    if (const std::optional<Outcome> earlier = takeEarlierReplies())
+        return m_lastOutcome = *earlier;
+
+    // The write and the reply share one bound, so that no tap waits longer than it.
+    const QDeadlineTimer deadline(m_replyWaitMs);
+    // A line begun before the command went out, completed after it, is an earlier answer too.
+    bool earlierLineOpen = m_client->hasBufferedBytes();
+    if (!m_client->writeLine(command, deadline))
         return m_lastOutcome = Outcome::LinkLost;
-    const std::optional<QString> reply = m_client->readLine(m_replyWaitMs);
-    if (!reply)
-        return m_lastOutcome = Outcome::LinkLost;
-    m_lastReply = *reply;
-    if (!WireFormat::isAcceptedReply(m_lastReply))
-        return m_lastOutcome = Outcome::Refused;
-    // A reply wait that merely ran out confirms nothing.
-    return m_lastOutcome = m_lastReply == u"ok" ? Outcome::Confirmed : Outcome::Accepted;
+    for (;;) {
+        const TcpClient::ReadResult reply = m_client->readLine(deadline);
+        if (reply.status == TcpClient::ReadStatus::Failed)
+            return m_lastOutcome = Outcome::LinkLost;
+        // A reply wait that merely ran out confirms nothing.
+        if (reply.status == TcpClient::ReadStatus::TimedOut)
+            return m_lastOutcome = Outcome::Accepted;
+        m_lastReply = reply.text;
+        if (!WireFormat::isAcceptedReply(m_lastReply))
+            return m_lastOutcome = Outcome::Refused;
+        if (!earlierLineOpen)
+            return m_lastOutcome = m_lastReply == u"ok" ? Outcome::Confirmed : Outcome::Accepted;
+        earlierLineOpen = false;
+        m_lastReply.clear();
+    }
 }
 
 bool CommandChannel::writeRawLine(QStringView text)
 {
     m_error.clear();
-    return m_client->writeLine(text);
+    return m_client->writeLine(text, QDeadlineTimer(m_replyWaitMs));
 }
 
 QString CommandChannel::errorString() const

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class TcpClient;
 
@@ -48,8 +49,11 @@ public:
     // left over from the last connection.
     void disconnectFromServer();
 
-    // Sends the command as one line and checks the reply that answers it. Replies are
-    // matched to commands by their order alone.
+    // Sends the command as one line and checks the reply that answers it, the write and the
+    // reply within the reply wait. Lines that arrived before the command was sent answer
+    // earlier commands: a late "ok" is dropped, a late refusal gives Refused and the command
+    // is not sent. A server that has sent more than any reply needs, or that takes no more
+    // data, has its connection closed: LinkLost, or NotConnected when found before sending.
     Outcome send(QStringView command);
 
     // Writes one line on the connection as it stands, without a reply check; false when
@@ -69,6 +73,8 @@ signals:
     void disconnected();
 
 private:
+    std::optional<Outcome> takeEarlierReplies();
+
     TcpClient *m_client;
     int m_replyWaitMs;
     Outcome m_lastOutcome = Outcome::NotConnected;

@@ -4,44 +4,58 @@
 
 void ReplyFramer::append(QByteArrayView bytes)
 {
+    if (m_start > 0) {
+        m_buffer.remove(0, m_start);
+        m_start = 0;
+    }
     m_buffer.append(bytes);
 }
 
 void ReplyFramer::clear()
 {
     m_buffer.clear();
+    m_start = 0;
     m_skippingToLineEnd = false;
+}
+
+void ReplyFramer::consume(qsizetype count)
+{
+    m_start += count;
+    if (m_start == m_buffer.size())
+        clear();
 }
 
 ReplyFramer::Result ReplyFramer::takeLine()
 {
     if (m_skippingToLineEnd) {
-        const qsizetype lf = m_buffer.indexOf('\n');
+        const qsizetype lf = m_buffer.indexOf('\n', m_start);
         if (lf < 0) {
-            m_buffer.clear();
+            clear();
+            m_skippingToLineEnd = true;
             return {Status::Incomplete, {}};
         }
-        m_buffer.remove(0, lf + 1);
+        consume(lf + 1 - m_start);
         m_skippingToLineEnd = false;
     }
 
-    const qsizetype lf = m_buffer.indexOf('\n');
+    const qsizetype lf = m_buffer.indexOf('\n', m_start);
     if (lf < 0) {
-        if (m_buffer.size() <= MaxLineLength)
+        if (size() <= MaxLineLength)
             return {Status::Incomplete, {}};
-        m_buffer.clear();
+        clear();
         m_skippingToLineEnd = true;
         return {Status::TooLong, {}};
     }
-    if (lf > MaxLineLength) {
-        m_buffer.remove(0, lf + 1);
+    const qsizetype lineLength = lf - m_start;
+    if (lineLength > MaxLineLength) {
+        consume(lineLength + 1);
         return {Status::TooLong, {}};
     }
 
-    qsizetype length = lf;
-    if (length > 0 && m_buffer.at(length - 1) == '\r')
+    qsizetype length = lineLength;
+    if (length > 0 && m_buffer.at(m_start + length - 1) == '\r')
         --length;
-    QString text = WireFormat::decodeAscii(QByteArrayView(m_buffer).first(length));
-    m_buffer.remove(0, lf + 1);
+    QString text = WireFormat::decodeAscii(QByteArrayView(m_buffer).sliced(m_start, length));
+    consume(lineLength + 1);
     return {Status::Line, text};
 }

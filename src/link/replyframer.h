@@ -25,11 +25,17 @@ public:
     // oversized reply does not make every later reply fail as well.
     Result takeLine();
 
-    bool isEmpty() const { return m_buffer.isEmpty(); }
-    qsizetype size() const { return m_buffer.size(); }
+    bool isEmpty() const { return size() == 0; }
+    // The bytes not taken yet.
+    qsizetype size() const { return m_buffer.size() - m_start; }
     void clear();
 
 private:
+    void consume(qsizetype count);
+
     QByteArray m_buffer;
+    // Taken lines are only counted off the front until the buffer is compacted, so that many
+    // short lines cost no more than one pass over them.
+    qsizetype m_start = 0;
     bool m_skippingToLineEnd = false;
 };

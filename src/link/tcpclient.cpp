@@ -2,7 +2,6 @@
 
 #include "wireformat.h"
 
-#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QNetworkProxy>
@@ -95,27 +94,40 @@ bool TcpClient::connectToServer()
     return true;
 }
 
-void TcpClient::takeIn()
+// Reads what has arrived, without waiting: one read as long as the bytes fit, since reading
+// on until the socket reports it has nothing left would cost a second system call on every
+// reply. Never more than MaxPending bytes are kept: one byte beyond them shows a flood, and
+// the connection is closed.
+bool TcpClient::takeIn()
 {
-    // One read per call as long as the bytes fit: reading on until the socket reports it has
-    // nothing left would cost a second system call on every reply.
     char chunk[ReadChunk];
     for (;;) {
-        const qint64 got = m_socket->read(chunk, ReadChunk);
+        const qint64 want = qMin<qint64>(ReadChunk, MaxPending + 1 - m_input.size());
+        const qint64 got = m_socket->read(chunk, want);
         if (got <= 0)
-            return;
+            return true;
         m_input.append(QByteArrayView(chunk, got));
-        if (got < ReadChunk)
-            return;
+        if (m_input.size() > MaxPending) {
+            abort();
+            return fail(QStringLiteral("The server sent more than any reply needs."));
+        }
+        if (got < want)
+            return true;
     }
+}
+
+void TcpClient::abort()
+{
+    m_socket->abort();
+    m_open = false;
+    m_input.clear();
 }
 
 bool TcpClient::connectedTest()
 {
     if (m_open) {
         // Unbuffered, a read goes to the socket itself and so also finds a close.
-        takeIn();
-        if (m_socket->state() != QAbstractSocket::ConnectedState) {
+        if (takeIn() && m_socket->state() != QAbstractSocket::ConnectedState) {
             m_socket->abort();
             m_open = false;
         }
@@ -123,48 +135,55 @@ bool TcpClient::connectedTest()
     return m_open || !m_input.isEmpty();
 }
 
-bool TcpClient::writeLine(QStringView text)
+bool TcpClient::writeLine(QStringView text, QDeadlineTimer deadline)
 {
     if (!m_open || m_socket->state() != QAbstractSocket::ConnectedState)
         return fail(QStringLiteral("Not connected."));
 
     const QByteArray line = WireFormat::encodeCommandLine(text);
-    if (m_socket->write(line) != line.size())
-        return fail(m_socket->errorString());
+    if (m_socket->write(line) != line.size()) {
+        const QString reason = m_socket->errorString();
+        abort();
+        return fail(reason);
+    }
     // Hand the whole line to the system at once: a line split over two sends waits for the
     // server's acknowledgement in between.
-    QDeadlineTimer deadline(m_connectTimeoutMs);
     while (m_socket->bytesToWrite() > 0) {
-        if (!m_socket->waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime()))))
-            return fail(m_socket->errorString());
+        if (!m_socket->waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())))) {
+            // A server that stopped reading. What it has of the line is a fragment that the
+            // next line would be appended to: the connection cannot be used any more.
+            const QString reason = m_socket->error() == QAbstractSocket::SocketTimeoutError
+                ? QStringLiteral("The server takes no more data.")
+                : m_socket->errorString();
+            abort();
+            return fail(reason);
+        }
     }
     return true;
 }
 
-std::optional<QString> TcpClient::readLine(int waitMs)
+TcpClient::ReadResult TcpClient::readLine(QDeadlineTimer deadline)
 {
-    QDeadlineTimer deadline(waitMs);
+    const auto failed = [this](const QString &reason) {
+        fail(reason);
+        return ReadResult {ReadStatus::Failed, {}};
+    };
     for (;;) {
-        takeIn();
-        const ReplyFramer::Result line = m_input.takeLine();
+        if (!takeIn())
+            return {ReadStatus::Failed, {}};
+        ReplyFramer::Result line = m_input.takeLine();
         if (line.status == ReplyFramer::Status::Line)
-            return line.text;
-        if (line.status == ReplyFramer::Status::TooLong) {
-            fail(QStringLiteral("Reply line too long."));
-            return std::nullopt;
-        }
-        if (m_socket->state() != QAbstractSocket::ConnectedState) {
-            fail(QStringLiteral("Connection closed by the server."));
-            return std::nullopt;
-        }
+            return {ReadStatus::Line, std::move(line.text)};
+        if (line.status == ReplyFramer::Status::TooLong)
+            return failed(QStringLiteral("Reply line too long."));
+        if (m_socket->state() != QAbstractSocket::ConnectedState)
+            return failed(QStringLiteral("Connection closed by the server."));
         if (deadline.hasExpired())
-            return QString();
+            return {ReadStatus::TimedOut, {}};
         if (!m_socket->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())))) {
             if (m_socket->state() == QAbstractSocket::ConnectedState
-                && m_socket->error() != QAbstractSocket::SocketTimeoutError) {
-                fail(m_socket->errorString());
-                return std::nullopt;
-            }
+                && m_socket->error() != QAbstractSocket::SocketTimeoutError)
+                return failed(m_socket->errorString());
         }
     }
 }

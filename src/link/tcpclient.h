@@ -3,6 +3,7 @@
 #include "linkdefaults.h"
 #include "replyframer.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <optional>
@@ -33,17 +34,29 @@ public:
 
     // True while the connection is open, and while received bytes remain unread after the
     // server has closed. Takes in what the socket holds first, without waiting, and closes
-    // this side when it finds the server gone (without emitting disconnected()).
+    // this side when it finds the server gone or flooding (without emitting disconnected()).
     bool connectedTest();
 
-    // Writes the text and CR LF in one write. False when the connection is not open or the
-    // write fails.
-    bool writeLine(QStringView text);
+    // The oldest complete line among the bytes already taken in; no read.
+    ReplyFramer::Result takeBufferedLine() { return m_input.takeLine(); }
+    // Whether bytes of a line not yet complete have been taken in.
+    bool hasBufferedBytes() const { return !m_input.isEmpty(); }
 
-    // The oldest complete reply line; the empty text when none arrives within waitMs.
-    // Nothing on a line that is too long, a socket error, or a close by the server with no
-    // complete line left.
-    std::optional<QString> readLine(int waitMs);
+    // Writes the text and CR LF in one write, handed to the system by the deadline. False
+    // when the connection is not open or the write fails; a line the system did not take
+    // whole closes the connection, since the next line would be appended to its fragment.
+    bool writeLine(QStringView text, QDeadlineTimer deadline);
+
+    enum class ReadStatus { Line, TimedOut, Failed };
+    struct ReadResult
+    {
+        ReadStatus status;
+        QString text;
+    };
+    // The oldest complete reply line, waiting for it until the deadline. Failed on a line
+    // that is too long, a socket error, a close by the server with no complete line left,
+    // or a flood, which also closes the connection.
+    ReadResult readLine(QDeadlineTimer deadline);
 
     // Drops the received bytes not read yet; closes an open connection and emits
     // disconnected(), and does nothing more otherwise.
@@ -52,15 +65,19 @@ public:
     // Why the last operation that reported a failure failed, for logs and tests.
     QString errorString() const { return m_error; }
 
+    static constexpr qsizetype ReadChunk = 16384;
+    // The most received bytes ever kept: a reply line at its longest, and one read. A server
+    // that has sent more than that without being asked floods the connection.
+    static constexpr qsizetype MaxPending = ReplyFramer::MaxLineLength + ReadChunk;
+
 signals:
     void connected();
     void disconnected();
 
 private:
-    static constexpr qint64 ReadChunk = 16384;
-
     bool fail(const QString &reason);
-    void takeIn();
+    bool takeIn();
+    void abort();
     std::optional<QString> resolveIPv4(int timeoutMs);
 
     QTcpSocket *m_socket;

@@ -3,6 +3,7 @@
 #include "loopbackserver.h"
 #include "scriptedserver.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -95,6 +96,7 @@ private slots:
     void replySequences_data();
     void replySequences();
     void linesOnTheWire();
+    void serverStopsReading();
     void unreadBytesAfterServerClose();
     void portTexts_data();
     void portTexts();
@@ -161,31 +163,41 @@ void TestCommandChannel::sendOutcomes()
     QCOMPARE(link.disconnected.count(), 0);
 }
 
-// Three commands in a row; replies are matched to them by their order alone. "replies" are
-// the server's answers in turn (ok when missing); "pushes" are bytes the server sends unasked
-// just before the command of that place.
+// Three commands in a row. "replies" are the server's answers to the lines it receives, in
+// turn (ok when missing); "pushes" are bytes the server sends unasked just before the command
+// of that place.
 void TestCommandChannel::replySequences_data()
 {
     QTest::addColumn<QList<QByteArray>>("replies");
     QTest::addColumn<QList<QByteArray>>("pushes");
     QTest::addColumn<QList<Outcome>>("outcomes");
     QTest::addColumn<QStringList>("lastReplies");
+    QTest::addColumn<QStringList>("received"); // by the server, in order
 
-    // The late answer to a6 is there before a7 is even sent, and a7 takes it; a7's own "ok"
-    // then answers a8.
-    QTest::newRow("late reply taken by the next check")
-        << QList<QByteArray> {ScriptedServer::Silent} << QList<QByteArray> {"", "no\r\n"}
+    // The late answer to a6 is there before a7 is sent: it is a6's refusal, reported in a7's
+    // place, and a7 is not sent. a8 goes out and is answered in time.
+    QTest::newRow("late refusal") << QList<QByteArray> {ScriptedServer::Silent}
+                                  << QList<QByteArray> {"", "no\r\n"}
+                                  << QList<Outcome> {Outcome::Accepted, Outcome::Refused,
+                                         Outcome::Confirmed}
+                                  << QStringList {"", "no", "ok"} << QStringList {"a6", "a8"};
+    // A late "ok", or one the server sends unasked, is dropped: a7 reads its own answer.
+    QTest::newRow("late ok") << QList<QByteArray> {ScriptedServer::Silent, "no\r\n"}
+                             << QList<QByteArray> {"", "ok\r\n", "ok\r\nok\r\n"}
+                             << QList<Outcome> {Outcome::Accepted, Outcome::Refused,
+                                    Outcome::Confirmed}
+                             << QStringList {"", "no", "ok"} << QStringList {"a6", "a7", "a8"};
+    // a6's "o" is completed only after a7 was sent: that line is still a6's, and a7 reads the
+    // line after it.
+    QTest::newRow("line begun before the command")
+        << QList<QByteArray> {"o", "k\r\nno\r\n"} << QList<QByteArray> {}
         << QList<Outcome> {Outcome::Accepted, Outcome::Refused, Outcome::Confirmed}
-        << QStringList {"", "no", "ok"};
-    QTest::newRow("incomplete line stays buffered")
-        << QList<QByteArray> {"o", "k\r\nok\r\n"} << QList<QByteArray> {}
-        << QList<Outcome> {Outcome::Accepted, Outcome::Confirmed, Outcome::Confirmed}
-        << QStringList {"", "ok", "ok"};
+        << QStringList {"", "no", "ok"} << QStringList {"a6", "a7", "a8"};
     // Too long before its end has even come; the end, when it comes, is no reply to a7.
     QTest::newRow("oversized line in pieces")
         << QList<QByteArray> {QByteArray(16385, 'k'), "kk\r\nok\r\n"} << QList<QByteArray> {}
         << QList<Outcome> {Outcome::LinkLost, Outcome::Confirmed, Outcome::Confirmed}
-        << QStringList {"", "ok", "ok"};
+        << QStringList {"", "ok", "ok"} << QStringList {"a6", "a7", "a8"};
 }
 
 void TestCommandChannel::replySequences()
@@ -194,6 +206,7 @@ void TestCommandChannel::replySequences()
     QFETCH(QList<QByteArray>, pushes);
     QFETCH(QList<Outcome>, outcomes);
     QFETCH(QStringList, lastReplies);
+    QFETCH(QStringList, received);
 
     Link link(SilenceWaitMs);
     for (int i = 0; i < replies.size(); ++i)
@@ -207,9 +220,29 @@ void TestCommandChannel::replySequences()
         QCOMPARE(link.channel.send(commands.at(i)), outcomes.at(i));
         QCOMPARE(link.channel.lastReply(), lastReplies.at(i));
     }
-    // a8 may be answered from what was buffered before the server has even read it.
-    QTRY_COMPARE(link.server.lines(), commands);
+    QTRY_COMPARE(link.server.lines(), received);
     QVERIFY(link.channel.isConnected());
+}
+
+// A server that takes no more data: the line cannot be handed over whole within the reply
+// wait. The connection is closed, so that no later line is appended to the fragment.
+void TestCommandChannel::serverStopsReading()
+{
+    LoopbackServer deaf([](QTcpSocket *socket) {
+        socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        // Qt stops reading from the system once its own buffer is full.
+        socket->setReadBufferSize(1);
+    });
+    CommandChannel channel(nullptr, SilenceWaitMs);
+    QCOMPARE(channel.connectTo(LocalHost, QString::number(deaf.port())), ConnectResult::Connected);
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(channel.send(QString(32 << 20, u'x')), Outcome::LinkLost);
+    QVERIFY2(clock.elapsed() < SilenceWaitMs + 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(channel.errorString(), QStringLiteral("The server takes no more data."));
+    QVERIFY(!channel.isConnected());
+    QCOMPARE(channel.send(u"a7"), Outcome::NotConnected);
 }
 
 void TestCommandChannel::linesOnTheWire()

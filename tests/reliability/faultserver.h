@@ -11,7 +11,8 @@
 #endif
 
 // A loopback server on a thread of its own that misbehaves once: its answer to the first
-// command line is the fault; every later line, on any connection, is answered "ok".
+// command line is the fault; every later line, on any connection, is answered "ok". A
+// streaming server misbehaves on every connection.
 class FaultServer
 {
 public:
@@ -22,6 +23,8 @@ public:
         CloseMidLine, // "o", then an orderly close
         Megabyte, // a line of 1 MB, then CR LF
         Silent, // the connection stays open and nothing is ever answered
+        Stream, // on every connection, after its first line: "ok" CR LF lines, 64 KB a send,
+                // for as long as the connection lasts
     };
 
     explicit FaultServer(Fault fault)
@@ -40,7 +43,10 @@ private:
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
             while (socket->canReadLine()) {
                 socket->readLine();
-                if (m_lines.fetchAndAddAcquire(1) == 0)
+                const bool firstOnConnection = !socket->property("served").toBool();
+                socket->setProperty("served", true);
+                if (m_lines.fetchAndAddAcquire(1) == 0
+                    || (m_fault == Fault::Stream && firstOnConnection))
                     misbehave(socket);
                 else if (socket->state() == QAbstractSocket::ConnectedState)
                     socket->write("ok\r\n");
@@ -80,7 +86,25 @@ private:
         case Fault::Silent:
             m_faultDone.storeRelease(1);
             break;
+        case Fault::Stream:
+            stream(socket);
+            m_faultDone.storeRelease(1);
+            break;
         }
+    }
+
+    // Keeps a few sends queued at all times, so that the server's own memory stays small.
+    static void stream(QTcpSocket *socket)
+    {
+        auto *timer = new QTimer(socket);
+        timer->setInterval(1);
+        QObject::connect(timer, &QTimer::timeout, socket, [socket] {
+            static const QByteArray chunk = QByteArray("ok\r\n").repeated(16384);
+            if (socket->state() == QAbstractSocket::ConnectedState
+                && socket->bytesToWrite() < 4 * chunk.size())
+                socket->write(chunk);
+        });
+        timer->start();
     }
 
     void drip(QTcpSocket *socket, int intervalMs)

@@ -1,6 +1,7 @@
 #include "commandchannel.h"
 #include "faultserver.h"
 #include "messages.h"
+#include "residentmemory.h"
 #include "standinprocess.h"
 #include "windowfixture.h"
 
@@ -60,6 +61,7 @@ private slots:
     void serverFaults_data();
     void serverFaults();
     void serverKilledMidSession();
+    void streamingServer();
 };
 
 void TestFaults::serverFaults_data()
@@ -78,7 +80,8 @@ void TestFaults::serverFaults_data()
     // The "o" stays buffered after the close, and the connected test counts it.
     QTest::newRow("close in the middle of a line")
         << Fault::CloseMidLine << failed << false << true;
-    QTest::newRow("line of 1 MB") << Fault::Megabyte << failed << false << true;
+    // More than any reply needs: the connection is closed, so the next search starts clean.
+    QTest::newRow("line of 1 MB") << Fault::Megabyte << failed << false << false;
     QTest::newRow("accepts and never answers") << Fault::Silent << "" << false << true;
 }
 
@@ -154,6 +157,45 @@ void TestFaults::serverKilledMidSession()
     QVERIFY(w.messages.isEmpty());
     QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
     QVERIFY(again.terminate().contains(QStringLiteral(" a8")));
+}
+
+// A server that never stops sending "ok" lines. What the keypad keeps of them stays bounded,
+// no tap waits longer than the reply wait, and a connection that brings more than any reply
+// needs is closed with the no-connection message, so that the next one starts clean.
+void TestFaults::streamingServer()
+{
+    FaultServer server(FaultServer::Fault::Stream);
+    WindowFixture w(replyWaitMs);
+    connectTo(w, server.port());
+    QVERIFY(w->channel()->isConnected());
+    QCoreApplication::processEvents();
+    const qint64 before = residentKiB();
+    QVERIFY(before > 0);
+
+    constexpr int taps = 300;
+    qint64 longestMs = 0;
+    int closed = 0;
+    for (int i = 0; i < taps; ++i) {
+        if (!w->channel()->isConnected())
+            connectTo(w, server.port());
+        w.messages.clear();
+        longestMs = qMax(longestMs, timedPress(w, u"a6"));
+        if (!w.messages.isEmpty()) {
+            QCOMPARE(w.messages, QStringList {Messages::noConnection()});
+            QVERIFY(!w->channel()->isConnected());
+            ++closed;
+        }
+    }
+    const qint64 after = residentKiB();
+
+    QVERIFY2(longestMs < replyWaitMs + pressMarginMs, qPrintable(QString::number(longestMs)));
+    QVERIFY(closed > 0);
+    // Generous: the address sanitizer keeps freed memory in quarantine for a while.
+    QVERIFY2(after - before < 48 * 1024,
+        qPrintable(QStringLiteral("VmRSS %1 kB before, %2 kB after").arg(before).arg(after)));
+    qInfo("%d taps, %d connections closed, longest tap %lld ms, VmRSS %lld kB before, %lld kB "
+          "after",
+        taps, closed, longestMs, before, after);
 }
 
 QTEST_MAIN(TestFaults)

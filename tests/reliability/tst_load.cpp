@@ -1,6 +1,7 @@
 #include "commandchannel.h"
 #include "layout.h"
 #include "messages.h"
+#include "residentmemory.h"
 #include "standinprocess.h"
 #include "tmainclient.h"
 #include "udplistener.h"
@@ -39,20 +40,6 @@ QStringList hitAreaNames()
             names << QString::fromLatin1(row.name);
     }
     return names;
-}
-
-qint64 residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QRegularExpression vmRss(QStringLiteral("^VmRSS:\\s+(\\d+) kB"));
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        const QRegularExpressionMatch match = vmRss.match(QString::fromLatin1(line));
-        if (match.hasMatch())
-            return match.captured(1).toLongLong();
-    }
-    return -1;
 }
 
 // Datagrams of every shape: replies that connect nowhere, requests, noise, and sizes up to
