@@ -86,6 +86,40 @@ void requireOneChange(const Text &before, const Text &after, bool keyExisted)
     }
 }
 
+// What the bytes of a file say of its encoding, found independently of the code under test:
+// a UTF-16 byte order mark, and whether the file can be written back in that encoding.
+struct FileEncoding
+{
+    bool utf16 = false;
+    bool littleEndian = false;
+    bool keepable = true;
+};
+
+FileEncoding encodingOf(const QByteArray &bytes)
+{
+    FileEncoding encoding;
+    if (bytes.startsWith(QByteArray("\xFF\xFE\0\0", 4))
+        || bytes.startsWith(QByteArray("\0\0\xFE\xFF", 4))) {
+        encoding.keepable = false;
+    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        encoding.utf16 = true;
+        encoding.littleEndian = bytes.startsWith("\xFF\xFE");
+        encoding.keepable = bytes.size() % 2 == 0;
+    }
+    return encoding;
+}
+
+QString utf16Text(const QByteArray &bytes, bool littleEndian)
+{
+    QString text;
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        text.append(QChar(char16_t(littleEndian ? a | b << 8 : a << 8 | b)));
+    }
+    return text;
+}
+
 // A key that is there has a value, which never holds a line feed.
 const QString absent = QStringLiteral("\n");
 
@@ -129,14 +163,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(file.write(bytes) == bytes.size(), "cannot write the file");
     }
     const bool keyInFile = readProfileValue(path, section, key, absent) != absent;
-    require(writeProfileValue(path, section, key, value), "write refused");
+    const FileEncoding encoding = encodingOf(bytes);
+    // A file that could not be written back in its own encoding is left alone.
+    require(writeProfileValue(path, section, key, value) == encoding.keepable,
+        encoding.keepable ? "write refused" : "a file of another encoding was written into");
     QFile file(path);
     require(file.open(QIODevice::ReadOnly), "cannot read the file back");
     const QByteArray after = file.readAll();
-    if (findable) {
+    if (!encoding.keepable) {
+        require(after == bytes, "a refused write changed the file");
+    } else if (findable) {
         require(readProfileValue(path, section, key, absent) == valueAsRead(value),
             "file: the value does not read back");
-        requireOneChange(bytes, after, keyInFile);
+        if (encoding.utf16) {
+            require(
+                encodingOf(after).utf16 && encodingOf(after).littleEndian == encoding.littleEndian,
+                "a UTF-16 file lost its encoding");
+            requireOneChange(utf16Text(bytes, encoding.littleEndian),
+                utf16Text(after, encoding.littleEndian), keyInFile);
+        } else {
+            requireOneChange(bytes, after, keyInFile);
+        }
     }
     return 0;
 }

@@ -210,17 +210,108 @@ QByteArray encodeKeepingBytes(QStringView text)
     return bytes;
 }
 
-std::optional<QString> readWholeFile(const QString &path)
+// How a file's bytes are its text. A Windows editor's "Unicode" is UTF-16 with a byte order
+// mark; every other file is taken as UTF-8, with its bytes that are not UTF-8 kept as they are.
+// A file that could not be written back in its own encoding is never written into: it would
+// end up mixing two.
+enum class Encoding { Utf8, Utf16LittleEndian, Utf16BigEndian, Unkeepable };
+
+struct FileText
+{
+    QString text;
+    Encoding encoding = Encoding::Utf8;
+};
+
+// Every code unit as it stands, lone surrogates and the byte order mark included, so that the
+// file is written back unit for unit.
+QString decodeUtf16(QByteArrayView bytes, bool littleEndian)
+{
+    QString text;
+    text.reserve(bytes.size() / 2);
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        text.append(QChar(char16_t(littleEndian ? first | second << 8 : first << 8 | second)));
+    }
+    return text;
+}
+
+QByteArray encodeUtf16(QStringView text, bool littleEndian)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        const char low = char(unit & 0xFF);
+        const char high = char(unit >> 8);
+        bytes.append(littleEndian ? low : high);
+        bytes.append(littleEndian ? high : low);
+    }
+    return bytes;
+}
+
+FileText decodeFile(QByteArrayView bytes)
+{
+    const QByteArrayView utf32LittleEndian("\xFF\xFE\x00\x00", 4);
+    const QByteArrayView utf32BigEndian("\x00\x00\xFE\xFF", 4);
+    if (bytes.startsWith(utf32LittleEndian) || bytes.startsWith(utf32BigEndian))
+        return {QString(), Encoding::Unkeepable};
+    const bool littleEndian = bytes.startsWith("\xFF\xFE");
+    if (littleEndian || bytes.startsWith("\xFE\xFF")) {
+        // An odd last byte is no code unit: it reads as nothing and cannot be written back.
+        const Encoding encoding = bytes.size() % 2 != 0 ? Encoding::Unkeepable
+            : littleEndian                              ? Encoding::Utf16LittleEndian
+                                                        : Encoding::Utf16BigEndian;
+        return {decodeUtf16(bytes, littleEndian), encoding};
+    }
+    return {decodeKeepingBytes(bytes), Encoding::Utf8};
+}
+
+std::optional<QByteArray> encodeFile(QStringView text, Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8:
+        return encodeKeepingBytes(text);
+    case Encoding::Utf16LittleEndian:
+        return encodeUtf16(text, true);
+    case Encoding::Utf16BigEndian:
+        return encodeUtf16(text, false);
+    case Encoding::Unkeepable:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<FileText> readWholeFile(const QString &path)
 {
     QFile file(path);
     if (!file.exists())
-        return QString();
+        return FileText();
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return decodeKeepingBytes(bytes);
+    return decodeFile(bytes);
+}
+
+bool replaceFile(const QString &path, const QByteArray &bytes)
+{
+    // QSaveFile renames its copy over the old file, which would succeed on a read-only file (and
+    // for root on any file), so the file's own write permission is checked first.
+    const QFileInfo info(path);
+    if (info.exists()
+        && (!info.isFile() || !info.isWritable() || !(info.permissions() & QFile::WriteOwner)))
+        return false;
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 } // namespace
@@ -283,27 +374,12 @@ QString writeProfileString(
 
 QString readProfileFile(const QString &path)
 {
-    return readWholeFile(path).value_or(QString());
+    return readWholeFile(path).value_or(FileText()).text;
 }
 
 bool writeProfileFile(const QString &path, const QString &fileText)
 {
-    // QSaveFile renames its copy over the old file, which would succeed on a read-only file (and
-    // for root on any file), so the file's own write permission is checked first.
-    const QFileInfo info(path);
-    if (info.exists()
-        && (!info.isFile() || !info.isWritable() || !(info.permissions() & QFile::WriteOwner)))
-        return false;
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = encodeKeepingBytes(fileText);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return replaceFile(path, encodeKeepingBytes(fileText));
 }
 
 QString readProfileValue(
@@ -320,10 +396,11 @@ bool writeProfileValue(const QString &path, QStringView section, QStringView key
 bool writeProfileValues(const QString &path, QStringView section,
     const QList<std::pair<QString, QString>> &keysAndValues)
 {
-    std::optional<QString> text = readWholeFile(path);
-    if (!text)
+    std::optional<FileText> file = readWholeFile(path);
+    if (!file)
         return false;
     for (const auto &[key, value] : keysAndValues)
-        text = writeProfileString(*text, section, key, value);
-    return writeProfileFile(path, *text);
+        file->text = writeProfileString(file->text, section, key, value);
+    const std::optional<QByteArray> bytes = encodeFile(file->text, file->encoding);
+    return bytes && replaceFile(path, *bytes);
 }

@@ -22,8 +22,9 @@ QString readProfileString(
 QString writeProfileString(
     const QString &fileText, QStringView section, QStringView key, QStringView value);
 
-// The whole file as UTF-8 text, a leading byte order mark kept as U+FEFF and each byte that is not
-// part of UTF-8 as U+DC80 to U+DCFF; a missing or unreadable file gives an empty text.
+// The whole file as text, a leading byte order mark kept as U+FEFF: UTF-16 (either byte order)
+// when it starts with its byte order mark, else UTF-8 with each byte that is not part of UTF-8
+// as U+DC80 to U+DCFF. A missing or unreadable file, or one in UTF-32, gives an empty text.
 QString readProfileFile(const QString &path);
 
 // Replaces the file atomically, U+DC80 to U+DCFF written back as the bytes they stand for; false
@@ -33,8 +34,9 @@ bool writeProfileFile(const QString &path, const QString &fileText);
 QString readProfileValue(
     const QString &path, QStringView section, QStringView key, const QString &defaultValue);
 
-// Reads the file, sets the key and writes the file back; false when the file cannot be written
-// or exists but cannot be read, since rewriting it would lose its other contents.
+// Reads the file, sets the key and writes the file back in the file's own encoding; false when
+// the file cannot be written, exists but cannot be read (rewriting it would lose its other
+// contents), or could not be written back in its encoding (UTF-32, or UTF-16 with an odd byte).
 bool writeProfileValue(
     const QString &path, QStringView section, QStringView key, QStringView value);
 

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -70,6 +71,10 @@ void TestSettings::load_data()
                                         << "127.0.0.1";
     QTest::newRow("names in other case")
         << QByteArray("[FORM]\nPort = 6002\nIPSERVER=zp.local\n") << "6002"
+        << "zp.local";
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    QTest::newRow("UTF-16, as a Windows editor saves \"Unicode\"")
+        << QByteArray(utf16(u"[Form]\r\nport=6003\r\nipserver=zp.local\r\n")) << "6003"
         << "zp.local";
     QTest::newRow("3000-character host") << QByteArray("[Form]\nipserver=" + longHost + "\n")
                                          << "6000" << QString::fromLatin1(longHost.left(2047));

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +21,13 @@ const QString fixture = QStringLiteral("; ZP client\n"
                                        "\n"
                                        "[Other]\n"
                                        "port=1\n");
+
+// The text as an editor saves it in UTF-16, byte order mark first.
+QByteArray utf16(const QString &text, QStringConverter::Encoding encoding)
+{
+    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+    return encoder(text);
+}
 
 } // namespace
 
@@ -298,6 +306,15 @@ void TestProfileFile::readFile_data()
         << QStringLiteral("Ελλάδα");
     QTest::newRow("UTF-8 without byte order mark")
         << QStringLiteral("[Form]\nipserver=Ελλάδα\n").toUtf8() << QStringLiteral("Ελλάδα");
+    const QString greek = QStringLiteral("[Form]\r\nipserver=Ελλάδα\r\n");
+    QTest::newRow("UTF-16 little-endian")
+        << utf16(greek, QStringConverter::Utf16LE) << QStringLiteral("Ελλάδα");
+    QTest::newRow("UTF-16 big-endian")
+        << utf16(greek, QStringConverter::Utf16BE) << QStringLiteral("Ελλάδα");
+    // The odd byte is no character; everything before it reads.
+    QTest::newRow("UTF-16 with an odd byte")
+        << utf16(greek, QStringConverter::Utf16LE) + '\0' << QStringLiteral("Ελλάδα");
+    QTest::newRow("UTF-32") << QByteArray("\xFF\xFE\0\0[\0\0\0", 8) << "127.0.0.1";
 }
 
 void TestProfileFile::readFile()
@@ -333,6 +350,28 @@ void TestProfileFile::writeFile_data()
         << existing << false << true << true
         << QStringLiteral("\uFEFF[form]\nport=6000\n; Ελλάδα\n").toUtf8();
     QTest::newRow("read-only file refused") << existing << true << true << false << existing;
+    // Written back in the file's own encoding, never with eight-bit lines added to it.
+    const QString unicode = QStringLiteral("[Form]\r\nipserver=Ελλάδα\r\n");
+    const QString unicodeAfter = QStringLiteral("[Form]\r\nipserver=Ελλάδα\r\nport=6000\r\n");
+    QTest::newRow("UTF-16 little-endian kept")
+        << utf16(unicode, QStringConverter::Utf16LE) << false << true << true
+        << utf16(unicodeAfter, QStringConverter::Utf16LE);
+    QTest::newRow("UTF-16 big-endian kept")
+        << utf16(unicode, QStringConverter::Utf16BE) << false << true << true
+        << utf16(unicodeAfter, QStringConverter::Utf16BE);
+    // A lone surrogate is one more code unit to keep.
+    QTest::newRow("UTF-16 lone surrogate kept")
+        << utf16(QStringLiteral("; ") + QChar(0xD800) + QStringLiteral("\r\n[Form]\r\n"),
+               QStringConverter::Utf16LE)
+        << false << true << true
+        << utf16(
+               QStringLiteral("; ") + QChar(0xD800) + QStringLiteral("\r\n[Form]\r\nport=6000\r\n"),
+               QStringConverter::Utf16LE);
+    const QByteArray oddUtf16 = utf16(unicode, QStringConverter::Utf16LE) + '\0';
+    QTest::newRow("UTF-16 with an odd byte refused")
+        << oddUtf16 << false << true << false << oddUtf16;
+    const QByteArray utf32("\xFF\xFE\0\0[\0\0\0", 8);
+    QTest::newRow("UTF-32 refused") << utf32 << false << true << false << utf32;
     QTest::newRow("missing folder refused")
         << QByteArray() << false << false << false << QByteArray();
 }
