@@ -1,7 +1,7 @@
+#include "closedport.h"
 #include "commandchannel.h"
 #include "messages.h"
 #include "scriptedserver.h"
-#include "tcpclient.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -279,11 +279,7 @@ void TestChannelWiring::portTexts()
 
 void TestChannelWiring::connectFailsWithoutServer()
 {
-    quint16 freePort = 0;
-    {
-        ScriptedServer gone;
-        freePort = gone.port();
-    }
+    const quint16 freePort = closedTcpPort();
     WindowFixture w;
     w->Edit2->setText(QStringLiteral("127.0.0.1"));
     w->Edit3->setText(QString::number(freePort));

@@ -1,3 +1,4 @@
+#include "closedport.h"
 #include "commandchannel.h"
 #include "intconv.h"
 #include "loopbackserver.h"
@@ -71,14 +72,6 @@ private:
     QByteArray m_bytes;
     LoopbackServer m_server;
 };
-
-// A port that was free a moment ago, so that nobody listens there.
-quint16 unusedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
 
 enum class Start { Open, NeverConnected, ClosedByServer };
 
@@ -374,7 +367,7 @@ void TestCommandChannel::connectWithoutListener()
     CommandChannel channel;
     QSignalSpy connected(&channel, &CommandChannel::connected);
 
-    QCOMPARE(channel.connectTo(LocalHost, QString::number(unusedPort())), ConnectResult::Failed);
+    QCOMPARE(channel.connectTo(LocalHost, QString::number(closedTcpPort())), ConnectResult::Failed);
     QVERIFY(!channel.errorString().isEmpty());
     QVERIFY(!channel.isConnected());
     QCOMPARE(connected.count(), 0);

@@ -1,3 +1,4 @@
+#include "closedport.h"
 #include "commandchannel.h"
 #include "discovery.h"
 #include "scriptedserver.h"
@@ -292,11 +293,7 @@ void TestDiscovery::repliesWhileConnected()
 // attempt or a message of their own. The search takes replies again once it is resumed.
 void TestDiscovery::stormAfterAFailedAttempt()
 {
-    quint16 closedPort = 0;
-    {
-        ScriptedServer gone;
-        closedPort = gone.port();
-    }
+    const quint16 closedPort = closedTcpPort();
     Fixture f;
     QVERIFY(f.discovery.start());
     const QByteArray unreachable = "127.0.0.1m" + QByteArray::number(closedPort);

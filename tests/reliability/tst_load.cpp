@@ -1,3 +1,4 @@
+#include "closedport.h"
 #include "commandchannel.h"
 #include "layout.h"
 #include "messages.h"
@@ -79,13 +80,6 @@ QList<QByteArray> datagramShapes(quint16 closedPort)
         shapes << noise;
     }
     return shapes;
-}
-
-quint16 closedTcpPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
 }
 
 } // namespace
