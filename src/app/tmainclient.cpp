@@ -32,9 +32,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QTouchEvent>
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <utility>
 
 TMainClient *MainClient = nullptr;
 
@@ -155,6 +157,8 @@ TMainClient::TMainClient(const Options &options)
     // renders them again.
     QPixmapCache::setCacheLimit(qMax(QPixmapCache::cacheLimit(), 64 * 1024));
     setScene(new QGraphicsScene(this));
+    // Every finger is a tap of its own; accepted touches are never turned into mouse events.
+    viewport()->setAttribute(Qt::WA_AcceptTouchEvents);
     resize(DesignWidth, DesignHeight);
 
     m_messageBox = [this](const QString &text) {
@@ -434,11 +438,13 @@ QString TMainClient::errorBoxText(const QString &message)
 
 void TMainClient::reportError(const QString &message)
 {
+    ++m_boxesShown;
     m_errorBox(errorBoxText(message));
 }
 
 void TMainClient::showMessage(const QString &text)
 {
+    ++m_boxesShown;
     m_messageBox(text);
 }
 
@@ -651,6 +657,124 @@ void TMainClient::mouseReleaseEvent(QMouseEvent *event)
     m_pressedArea = nullptr;
     event->accept();
     area->endPress(positionOn(area, event));
+}
+
+// Touch: each finger taps on its own, so that a sign tapped while another finger is still
+// down is not lost. A finger on a hit area presses it and sends when it lifts there; a finger
+// that begins anywhere else stands in for the mouse, one at a time, so that the toggles, the
+// check box and the fields react as to a click.
+
+bool TMainClient::viewportEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+        handleTouch(static_cast<QTouchEvent *>(event));
+        event->accept();
+        return true;
+    case QEvent::TouchCancel:
+        cancelTouches();
+        event->accept();
+        return true;
+    default:
+        return QGraphicsView::viewportEvent(event);
+    }
+}
+
+void TMainClient::handleTouch(QTouchEvent *event)
+{
+    for (const QEventPoint &point : event->points()) {
+        const int id = point.id();
+        switch (point.state()) {
+        case QEventPoint::Pressed:
+            beginTouch(id, point.position());
+            break;
+        case QEventPoint::Updated: {
+            const Touch touch = m_touches.value(id);
+            if (touch.asMouse)
+                sendMouseForTouch(QEvent::MouseMove, point.position());
+            else if (touch.area && touch.area->isVisible())
+                touch.area->movePress(
+                    touch.area->mapFromScene(mapToScene(point.position().toPoint())));
+            break;
+        }
+        case QEventPoint::Released:
+            if (!m_touches.contains(id))
+                break;
+            if (!endTouch(m_touches.take(id), point.position())) {
+                cancelTouches();
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TMainClient::beginTouch(int id, const QPointF &pos)
+{
+    HitAreaItem *area = pressTarget(pos);
+    if (area && area->isEnabled()) {
+        if (scene()->focusItem())
+            scene()->setFocusItem(nullptr, Qt::MouseFocusReason);
+        area->beginPress();
+        m_touches.insert(id, {area, false});
+        return;
+    }
+    const bool mouseTaken = std::any_of(
+        m_touches.cbegin(), m_touches.cend(), [](const Touch &touch) { return touch.asMouse; });
+    if (mouseTaken)
+        return;
+    m_touches.insert(id, {nullptr, true});
+    sendMouseForTouch(QEvent::MouseButtonPress, pos);
+}
+
+bool TMainClient::endTouch(const Touch &touch, const QPointF &pos)
+{
+    const int boxesBefore = m_boxesShown;
+    if (touch.asMouse) {
+        sendMouseForTouch(QEvent::MouseButtonRelease, pos);
+    } else if (touch.area) {
+        // A panel swapped away under the finger by another finger's tap takes its sign along.
+        if (touch.area->isVisible())
+            touch.area->endPress(touch.area->mapFromScene(mapToScene(pos.toPoint())));
+        else
+            touch.area->cancelPress();
+    }
+    return m_boxesShown == boxesBefore;
+}
+
+void TMainClient::cancelTouches()
+{
+    const QHash<int, Touch> touches = std::exchange(m_touches, {});
+    for (const Touch &touch : touches) {
+        if (touch.area)
+            touch.area->cancelPress();
+        // A release far outside lets a widget that was pressed come up without a click.
+        if (touch.asMouse)
+            sendMouseForTouch(QEvent::MouseButtonRelease, QPointF(-1e6, -1e6));
+    }
+}
+
+void TMainClient::sendMouseForTouch(QEvent::Type type, const QPointF &pos)
+{
+    const Qt::MouseButtons buttons
+        = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent mouse(
+        type, pos, mapToGlobal(pos.toPoint()), Qt::LeftButton, buttons, Qt::NoModifier);
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        QGraphicsView::mousePressEvent(&mouse);
+        break;
+    case QEvent::MouseMove:
+        QGraphicsView::mouseMoveEvent(&mouse);
+        break;
+    default:
+        QGraphicsView::mouseReleaseEvent(&mouse);
+        break;
+    }
 }
 
 // Navigation.

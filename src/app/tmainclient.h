@@ -19,6 +19,7 @@ class PanelItem;
 class QGraphicsObject;
 class QLineEdit;
 class QTimer;
+class QTouchEvent;
 class UdpListener;
 
 // The keypad's one window: the scene built from the layout tables, the press dispatch, the
@@ -124,9 +125,24 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     class Surface;
+
+    // A finger on the screen: on a hit area, or standing in for the mouse on anything else.
+    struct Touch
+    {
+        QPointer<HitAreaItem> area;
+        bool asMouse = false;
+    };
+
+    void handleTouch(QTouchEvent *event);
+    void beginTouch(int id, const QPointF &pos);
+    // False when the handler its tap ran showed a box: the other fingers' taps are dropped.
+    bool endTouch(const Touch &touch, const QPointF &pos);
+    void cancelTouches();
+    void sendMouseForTouch(QEvent::Type type, const QPointF &pos);
 
     bool beginPress(QMouseEvent *event);
     // Where a mouse event falls on an item, in the item's own units.
@@ -160,6 +176,8 @@ private:
     QList<QGraphicsItem *> m_topLevelItems;
     QList<PanelItem *> m_centredPanels;
     QPointer<HitAreaItem> m_pressedArea;
+    QHash<int, Touch> m_touches;
+    int m_boxesShown = 0;
     bool m_closing = false;
     QElapsedTimer m_lastRefusedSave;
 
