@@ -21,6 +21,8 @@ const RowDefinition rowDefinitions[] = {
         Unit::Microseconds, 1.5},
     {"2", "Whole press on a hit area, 1920 × 1080 (floor of row 1)", "press.keypad",
         "roundtrip.floor", Unit::Microseconds, 3},
+    {"2t", "Two-finger overlapping tap on two signs (floor: the same two tapped with the mouse)",
+        "touch.keypad", "touch.mouse", Unit::Microseconds, 1.0},
     {"3a", "Start to first frame, Xvfb 1920 × 1080", "start.xcb.keypad", "start.xcb.floor",
         Unit::Milliseconds, 1.3},
     {"3b", "Start to first frame, offscreen 1920 × 1080", "start.offscreen.keypad",

@@ -3,6 +3,7 @@
 #include "benchkeypad.h"
 #include "commandchannel.h"
 #include "hitareaitem.h"
+#include "layout.h"
 #include "peerprocess.h"
 #include "posixpeers.h"
 #include "samples.h"
@@ -10,7 +11,12 @@
 #include "wireformat.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QPointingDevice>
+#include <QScreen>
 #include <QTest>
+#include <QWindow>
+#include <QtGui/qtestsupport_gui.h>
 
 namespace {
 
@@ -117,6 +123,66 @@ bool RoundTripBench::run(QTextStream &out)
     }
     PosixPeers::closeSocket(floor);
 
+    // Two fingers on two signs, the second landing before the first lifts, against the same
+    // two signs tapped one after the other with the mouse, in turns. The signs are ones the
+    // offscreen screen holds: touch points are placed by where they lie on the screen.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QStringList pair;
+    for (const Layout::Row &row : Layout::rows()) {
+        if (row.handler != Layout::Handler::c3Click || pair.size() == 2)
+            continue;
+        const QString name = QString::fromLatin1(row.name);
+        if (window->item(name)->isVisible()
+            && screen.contains(window->mapToGlobal(keypad.centreOf(name))))
+            pair << name;
+    }
+    Samples touchSamples;
+    Samples mouseSamples;
+    if (pair.size() == 2) {
+        QPointingDevice *fingers = QTest::createTouchDevice();
+        const QPoint first = keypad.centreOf(pair.at(0));
+        const QPoint second = keypad.centreOf(pair.at(1));
+        const auto confirmed = [&] {
+            return window->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed;
+        };
+        // Handed to the window system layer as a touch screen's driver would, without the
+        // millisecond that QTest's touch sequences sleep before each event.
+        QWindow *handle = window->windowHandle();
+        const auto point = [&](int id, QEventPoint::State state, const QPoint &at) {
+            return QEventPoint(id, state, at, window->mapToGlobal(at));
+        };
+        using State = QEventPoint::State;
+        const QList<QList<QEventPoint>> overlappingTap {
+            {point(0, State::Pressed, first)},
+            {point(0, State::Stationary, first), point(1, State::Pressed, second)},
+            {point(0, State::Released, first), point(1, State::Stationary, second)},
+            {point(1, State::Released, second)},
+        };
+        for (int i = 0; i < WarmUp / 10 + m_counts.presses / 2; ++i) {
+            std::int64_t start = PosixPeers::nowNs();
+            for (const QList<QEventPoint> &points : overlappingTap)
+                qt_handleTouchEvent(handle, fingers, points);
+            std::int64_t end = PosixPeers::nowNs();
+            if (!confirmed())
+                ++failures;
+            if (i >= WarmUp / 10)
+                touchSamples.add(end - start);
+            QCoreApplication::processEvents();
+
+            start = PosixPeers::nowNs();
+            for (const QPoint &at : {first, second}) {
+                QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+                QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+            }
+            end = PosixPeers::nowNs();
+            if (!confirmed())
+                ++failures;
+            if (i >= WarmUp / 10)
+                mouseSamples.add(end - start);
+            QCoreApplication::processEvents();
+        }
+    }
+
     const QStringList messages = keypad.messages();
     if (failures > 0 || !messages.isEmpty()) {
         out << "note " << m_pinning << " round trips and presses: " << failures
@@ -126,5 +192,12 @@ bool RoundTripBench::run(QTextStream &out)
     out << floorSamples.resultLine(QStringLiteral("roundtrip.floor"), m_pinning) << Qt::endl;
     out << keypadSamples.resultLine(QStringLiteral("roundtrip.keypad"), m_pinning) << Qt::endl;
     out << pressSamples.resultLine(QStringLiteral("press.keypad"), m_pinning) << Qt::endl;
+    if (pair.size() == 2) {
+        out << mouseSamples.resultLine(QStringLiteral("touch.mouse"), m_pinning) << Qt::endl;
+        out << touchSamples.resultLine(QStringLiteral("touch.keypad"), m_pinning) << Qt::endl;
+    } else {
+        out << "note " << m_pinning << " no two signs lie on the screen: touch not measured"
+            << Qt::endl;
+    }
     return true;
 }
