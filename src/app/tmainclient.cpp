@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTouchEvent>
+#include <QWindow>
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -664,45 +665,69 @@ void TMainClient::mouseReleaseEvent(QMouseEvent *event)
 // that begins anywhere else stands in for the mouse, one at a time, so that the toggles, the
 // check box and the fields react as to a click.
 
+// The touches are taken from the window itself, before the toolkit works out which widget
+// each point belongs to: every point here belongs to the view, and that work cost more than
+// the rest of a tap.
+bool TMainClient::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == windowHandle() && handleTouchEvent(event, viewport()->mapFrom(this, QPoint())))
+        return true;
+    return QGraphicsView::eventFilter(watched, event);
+}
+
+void TMainClient::showEvent(QShowEvent *event)
+{
+    QGraphicsView::showEvent(event);
+    if (QWindow *window = windowHandle(); window && window != m_touchWindow) {
+        window->installEventFilter(this);
+        m_touchWindow = window;
+    }
+}
+
 bool TMainClient::viewportEvent(QEvent *event)
+{
+    return handleTouchEvent(event, QPointF()) || QGraphicsView::viewportEvent(event);
+}
+
+bool TMainClient::handleTouchEvent(QEvent *event, const QPointF &toViewport)
 {
     switch (event->type()) {
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
-        handleTouch(static_cast<QTouchEvent *>(event));
-        event->accept();
-        return true;
+        handleTouch(static_cast<QTouchEvent *>(event), toViewport);
+        break;
     case QEvent::TouchCancel:
         cancelTouches();
-        event->accept();
-        return true;
+        break;
     default:
-        return QGraphicsView::viewportEvent(event);
+        return false;
     }
+    event->accept();
+    return true;
 }
 
-void TMainClient::handleTouch(QTouchEvent *event)
+void TMainClient::handleTouch(QTouchEvent *event, const QPointF &toViewport)
 {
     for (const QEventPoint &point : event->points()) {
         const int id = point.id();
+        const QPointF pos = point.position() + toViewport;
         switch (point.state()) {
         case QEventPoint::Pressed:
-            beginTouch(id, point.position());
+            beginTouch(id, pos);
             break;
         case QEventPoint::Updated: {
             const Touch touch = m_touches.value(id);
             if (touch.asMouse)
-                sendMouseForTouch(QEvent::MouseMove, point.position());
+                sendMouseForTouch(QEvent::MouseMove, pos);
             else if (touch.area && touch.area->isVisible())
-                touch.area->movePress(
-                    touch.area->mapFromScene(mapToScene(point.position().toPoint())));
+                touch.area->movePress(touch.area->mapFromScene(mapToScene(pos.toPoint())));
             break;
         }
         case QEventPoint::Released:
             if (!m_touches.contains(id))
                 break;
-            if (!endTouch(m_touches.take(id), point.position())) {
+            if (!endTouch(m_touches.take(id), pos)) {
                 cancelTouches();
                 return;
             }

@@ -20,6 +20,7 @@ class QGraphicsObject;
 class QLineEdit;
 class QTimer;
 class QTouchEvent;
+class QWindow;
 class UdpListener;
 
 // The keypad's one window: the scene built from the layout tables, the press dispatch, the
@@ -126,6 +127,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     class Surface;
@@ -137,7 +140,9 @@ private:
         bool asMouse = false;
     };
 
-    void handleTouch(QTouchEvent *event);
+    // True when the event was a touch event, now handled; toViewport maps its points.
+    bool handleTouchEvent(QEvent *event, const QPointF &toViewport);
+    void handleTouch(QTouchEvent *event, const QPointF &toViewport);
     void beginTouch(int id, const QPointF &pos);
     // False when the handler its tap ran showed a box: the other fingers' taps are dropped.
     bool endTouch(const Touch &touch, const QPointF &pos);
@@ -177,6 +182,7 @@ private:
     QList<PanelItem *> m_centredPanels;
     QPointer<HitAreaItem> m_pressedArea;
     QHash<int, Touch> m_touches;
+    QPointer<QWindow> m_touchWindow;
     int m_boxesShown = 0;
     bool m_closing = false;
     QElapsedTimer m_lastRefusedSave;
