@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QWindow>
 #include <QtGui/qtestsupport_gui.h>
+#include <memory>
 
 namespace {
 
@@ -139,7 +140,7 @@ bool RoundTripBench::run(QTextStream &out)
     Samples touchSamples;
     Samples mouseSamples;
     if (pair.size() == 2) {
-        QPointingDevice *fingers = QTest::createTouchDevice();
+        const std::unique_ptr<QPointingDevice> fingers(QTest::createTouchDevice());
         const QPoint first = keypad.centreOf(pair.at(0));
         const QPoint second = keypad.centreOf(pair.at(1));
         const auto confirmed = [&] {
@@ -161,7 +162,7 @@ bool RoundTripBench::run(QTextStream &out)
         for (int i = 0; i < WarmUp / 10 + m_counts.presses / 2; ++i) {
             std::int64_t start = PosixPeers::nowNs();
             for (const QList<QEventPoint> &points : overlappingTap)
-                qt_handleTouchEvent(handle, fingers, points);
+                qt_handleTouchEvent(handle, fingers.get(), points);
             std::int64_t end = PosixPeers::nowNs();
             if (!confirmed())
                 ++failures;

@@ -57,6 +57,7 @@ class TestTouch : public QObject
 
 private slots:
     void initTestCase();
+    void cleanupTestCase();
     void fingers_data();
     void fingers();
     void pressedLookPerFinger();
@@ -68,6 +69,12 @@ private:
 void TestTouch::initTestCase()
 {
     m_screen = QTest::createTouchDevice();
+}
+
+// The device is the test's: nothing else deletes it.
+void TestTouch::cleanupTestCase()
+{
+    delete m_screen;
 }
 
 // Each step is one touch event; its actions, separated by ";", are "pN NAME" (finger N lands on
