@@ -142,11 +142,7 @@ TMainClient::TMainClient(const Options &options)
     : QGraphicsView(registerMainClient(this))
     , m_options(options)
     , m_channel(new CommandChannel(this, options.replyWaitMs, options.connectTimeoutMs))
-    , m_discovery(new Discovery(m_channel,
-          {.listenPort = options.listenPort,
-              .requestAddress = options.requestAddress,
-              .requestPort = options.requestPort},
-          this))
+    , m_discovery(new Discovery(m_channel, options.discovery, this))
 {
     setWindowTitle(QStringLiteral("ZP Client V 2.12"));
     setFrameShape(QFrame::NoFrame);
@@ -478,9 +474,7 @@ void TMainClient::invoke(Handler handler, QObject *sender)
     try {
         if (PressRules::togglePair(handler)) {
             togglePair(handler);
-        } else if (!PressRules::steps(handler).empty()) {
-            runPressRule(handler, sender);
-        } else {
+        } else if (!runPressRule(handler, sender)) {
             const auto found = std::find_if(std::begin(handlerMethods), std::end(handlerMethods),
                 [handler](const auto &entry) { return entry.first == handler; });
             if (found != std::end(handlerMethods))
@@ -837,10 +831,10 @@ void TMainClient::offClick(QObject *)
 
 // The keypad.
 
-void TMainClient::runPressRule(Handler rule, QObject *sender)
+bool TMainClient::runPressRule(Handler rule, QObject *sender)
 {
     Surface surface(*this, sender);
-    PressRuleRunner(surface).run(rule);
+    return PressRuleRunner(surface).run(rule);
 }
 
 void TMainClient::togglePair(Handler toggle)

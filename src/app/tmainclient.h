@@ -1,5 +1,6 @@
 #pragma once
 
+#include "discovery.h"
 #include "layout.h"
 #include "linkdefaults.h"
 #include "logmemo.h"
@@ -7,13 +8,11 @@
 #include <QElapsedTimer>
 #include <QGraphicsView>
 #include <QHash>
-#include <QHostAddress>
 #include <QPointer>
 #include <functional>
 
 class BitmapListAnimation;
 class CommandChannel;
-class Discovery;
 class HitAreaItem;
 class PanelItem;
 class QGraphicsObject;
@@ -40,9 +39,7 @@ public:
     {
         int replyWaitMs = LinkDefaults::ReplyWaitMs;
         int connectTimeoutMs = LinkDefaults::ConnectTimeoutMs;
-        quint16 listenPort = LinkDefaults::DiscoveryListenPort;
-        QHostAddress requestAddress = QHostAddress(QHostAddress::Broadcast);
-        quint16 requestPort = LinkDefaults::DiscoveryRequestPort;
+        Discovery::Options discovery;
         QString settingsPath; // empty: ZP.INI in the documents folder
     };
 
@@ -167,7 +164,8 @@ private:
     void showMessage(const QString &text);
     void connectAttempt();
     void flash(QObject *control);
-    void runPressRule(Layout::Handler rule, QObject *sender);
+    // False when the handler has no press rule.
+    bool runPressRule(Layout::Handler rule, QObject *sender);
     void togglePair(Layout::Handler toggle);
     QString settingsPath() const;
 

@@ -73,29 +73,35 @@ CommandChannel::Outcome CommandChannel::send(QStringView command)
 {
     m_error.clear();
     m_lastReply.clear();
+    m_lastOutcome = exchange(command);
+    return m_lastOutcome;
+}
+
+CommandChannel::Outcome CommandChannel::exchange(QStringView command)
+{
     if (!isConnected())
-        return m_lastOutcome = Outcome::NotConnected;
+        return Outcome::NotConnected;
     if (const std::optional<Outcome> earlier = takeEarlierReplies())
-        return m_lastOutcome = *earlier;
+        return *earlier;
 
     // The write and the reply share one bound, so that no tap waits longer than it.
     const QDeadlineTimer deadline(m_replyWaitMs);
     // A line begun before the command went out, completed after it, is an earlier answer too.
     bool earlierLineOpen = m_client->hasBufferedBytes();
     if (!m_client->writeLine(command, deadline))
-        return m_lastOutcome = Outcome::LinkLost;
+        return Outcome::LinkLost;
     for (;;) {
         const TcpClient::ReadResult reply = m_client->readLine(deadline);
         if (reply.status == TcpClient::ReadStatus::Failed)
-            return m_lastOutcome = Outcome::LinkLost;
+            return Outcome::LinkLost;
         // A reply wait that merely ran out confirms nothing.
         if (reply.status == TcpClient::ReadStatus::TimedOut)
-            return m_lastOutcome = Outcome::Accepted;
+            return Outcome::Accepted;
         m_lastReply = reply.text;
         if (!WireFormat::isAcceptedReply(m_lastReply))
-            return m_lastOutcome = Outcome::Refused;
+            return Outcome::Refused;
         if (!earlierLineOpen)
-            return m_lastOutcome = m_lastReply == u"ok" ? Outcome::Confirmed : Outcome::Accepted;
+            return m_lastReply == u"ok" ? Outcome::Confirmed : Outcome::Accepted;
         earlierLineOpen = false;
         m_lastReply.clear();
     }

@@ -73,6 +73,7 @@ signals:
     void disconnected();
 
 private:
+    Outcome exchange(QStringView command);
     std::optional<Outcome> takeEarlierReplies();
 
     TcpClient *m_client;

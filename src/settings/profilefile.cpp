@@ -295,6 +295,8 @@ std::optional<FileText> readWholeFile(const QString &path)
     return decodeFile(bytes);
 }
 
+// Replaces the file in one step, so that a save cut short leaves the old file whole; false when
+// the folder is missing, the existing file is read-only or anything else fails.
 bool replaceFile(const QString &path, const QByteArray &bytes)
 {
     // QSaveFile renames its copy over the old file, which would succeed on a read-only file (and
@@ -375,11 +377,6 @@ QString writeProfileString(
 QString readProfileFile(const QString &path)
 {
     return readWholeFile(path).value_or(FileText()).text;
-}
-
-bool writeProfileFile(const QString &path, const QString &fileText)
-{
-    return replaceFile(path, encodeKeepingBytes(fileText));
 }
 
 QString readProfileValue(

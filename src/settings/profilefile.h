@@ -27,10 +27,6 @@ QString writeProfileString(
 // as U+DC80 to U+DCFF. A missing or unreadable file, or one in UTF-32, gives an empty text.
 QString readProfileFile(const QString &path);
 
-// Replaces the file atomically, U+DC80 to U+DCFF written back as the bytes they stand for; false
-// when the folder is missing, the existing file is read-only or anything else fails.
-bool writeProfileFile(const QString &path, const QString &fileText);
-
 QString readProfileValue(
     const QString &path, QStringView section, QStringView key, const QString &defaultValue);
 

@@ -13,9 +13,7 @@ struct ConnectedWindow : WindowFixture
     {
         window->resize(1280, 800);
         window->show();
-        window->Edit2->setText(QStringLiteral("127.0.0.1"));
-        window->Edit3->setText(QString::number(server.port()));
-        window->ConnectDisconnectClick(nullptr);
+        connectTo(server.port());
     }
 
     ScriptedServer server;

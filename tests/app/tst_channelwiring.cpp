@@ -19,13 +19,6 @@ QStringList logLines(const WindowFixture &w)
     return text.isEmpty() ? QStringList {} : text.split(u'\n');
 }
 
-void connectTo(WindowFixture &w, const ScriptedServer &server)
-{
-    w->Edit2->setText(QStringLiteral("127.0.0.1"));
-    w->Edit3->setText(QString::number(server.port()));
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
-}
-
 } // namespace
 
 class TestChannelWiring : public QObject
@@ -52,7 +45,7 @@ void TestChannelWiring::connectAndDisconnect()
     WindowFixture w;
     QVERIFY(w.showsNotConnectedPicture());
 
-    connectTo(w, server);
+    w.connectTo(server.port());
     QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
     QVERIFY(w.showsConnectedPicture());
     QVERIFY(!w->Timer1->isActive());
@@ -106,7 +99,7 @@ void TestChannelWiring::replies()
     ScriptedServer server;
     server.setReply(0, reply);
     WindowFixture w;
-    connectTo(w, server);
+    w.connectTo(server.port());
     QVERIFY(w.showsConnectedPicture());
 
     w->kataxorisi(w->component(u"a6"));
@@ -127,7 +120,7 @@ void TestChannelWiring::sendsTheNameAsOneLine()
 {
     ScriptedServer server;
     WindowFixture w;
-    connectTo(w, server);
+    w.connectTo(server.port());
     for (const char *name : {"g14", "SpeedButton25", "ark3", "CheckBox1"})
         w->kataxorisi(w->component(QString::fromLatin1(name)));
     QTRY_COMPARE(server.lines(), (QStringList {"g14", "SpeedButton25", "ark3", "CheckBox1"}));
@@ -147,7 +140,7 @@ void TestChannelWiring::lateRefusalShownAtTheNextTap()
     ScriptedServer server;
     server.setReply(0, ScriptedServer::Silent);
     WindowFixture w;
-    connectTo(w, server);
+    w.connectTo(server.port());
 
     w->kataxorisi(w->component(u"a6"));
     QVERIFY(w.messages.isEmpty());
@@ -169,7 +162,7 @@ void TestChannelWiring::incompleteLineStaysBuffered()
     server.setReply(0, "o");
     server.setReply(1, "k\r\nok\r\n");
     WindowFixture w;
-    connectTo(w, server);
+    w.connectTo(server.port());
 
     w->kataxorisi(w->component(u"a6")); // only "o" arrives: no complete line, accepted
     w->kataxorisi(w->component(u"a7")); // "ok" completes, then the answer to a7
@@ -183,7 +176,7 @@ void TestChannelWiring::serverClosesBetweenPresses()
 {
     ScriptedServer server;
     WindowFixture w;
-    connectTo(w, server);
+    w.connectTo(server.port());
     w->kataxorisi(w->component(u"a6"));
     QVERIFY(w.messages.isEmpty());
 

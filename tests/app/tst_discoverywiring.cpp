@@ -3,6 +3,7 @@
 #include "messages.h"
 #include "scriptedserver.h"
 #include "udplistener.h"
+#include "udpprobes.h"
 #include "windowfixture.h"
 
 #include <QFile>
@@ -219,12 +220,7 @@ void TestDiscoveryWiring::tapWhileConnected()
 void TestDiscoveryWiring::networkMessageWhenPortTaken()
 {
     // A fixed port, so that the tick after the tap binds the same one again.
-    quint16 port = 0;
-    {
-        UdpListener probe(nullptr, 0);
-        probe.setActive(true);
-        port = probe.localPort();
-    }
+    const quint16 port = freeUdpPort();
     WindowFixture w(150, port);
     w->con_SpeedButtonClick(nullptr);
 
@@ -239,7 +235,7 @@ void TestDiscoveryWiring::bindFailureAtStart()
 {
     WindowFixture first;
     TMainClient::Options options = first.env.options();
-    options.listenPort = first->IdUDPServer1->localPort();
+    options.discovery.listenPort = first->IdUDPServer1->localPort();
     try {
         TMainClient second(options);
         QFAIL("the second window bound a port that is taken");

@@ -1,6 +1,5 @@
 #include "commandchannel.h"
 #include "messages.h"
-#include "pairpanels.h"
 #include "scriptedserver.h"
 #include "windowfixture.h"
 
@@ -8,16 +7,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
-
-namespace {
-
-QString windowPairState(const TMainClient &window)
-{
-    return pairState(
-        [&](const char *panel) { return window.item(QString::fromLatin1(panel))->isVisible(); });
-}
-
-} // namespace
 
 class TestPressWiring : public QObject
 {
@@ -112,12 +101,8 @@ void TestPressWiring::presses()
     WindowFixture w;
     w->resize(1280, 800);
     w->show();
-    if (connected) {
-        w->Edit2->setText(QStringLiteral("127.0.0.1"));
-        w->Edit3->setText(QString::number(server.port()));
-        w->ConnectDisconnectClick(nullptr);
-        QVERIFY(w->channel()->isConnected());
-    }
+    if (connected)
+        QVERIFY(w.connectTo(server.port()));
     auto *box = qobject_cast<QAbstractButton *>(w->component(u"CheckBox1"));
     box->setChecked(boxCheckedAtStart);
 
@@ -127,7 +112,7 @@ void TestPressWiring::presses()
         w.press(name);
     }
 
-    QTEST(windowPairState(*w.window), "state");
+    QTEST(w.pairState(), "state");
     QTEST(box->isChecked(), "boxChecked");
     if (connected) {
         QVERIFY(w.messages.isEmpty());
@@ -147,11 +132,10 @@ void TestPressWiring::ruleCompletesAfterFailureMessage()
     WindowFixture w;
     w->enallagikatavasiClick(nullptr);
     QString stateWhileShown;
-    w->setMessageBoxFunction(
-        [&](const QString &) { stateWhileShown = windowPairState(*w.window); });
+    w->setMessageBoxFunction([&](const QString &) { stateWhileShown = w.pairState(); });
     w->m1Click(w->component(u"m3"));
     QCOMPARE(stateWhileShown, QStringLiteral("2111112"));
-    QCOMPARE(windowPairState(*w.window), QStringLiteral("1111122"));
+    QCOMPARE(w.pairState(), QStringLiteral("1111122"));
 }
 
 QTEST_MAIN(TestPressWiring)

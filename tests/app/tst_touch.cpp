@@ -1,7 +1,6 @@
 #include "commandchannel.h"
 #include "hitareaitem.h"
 #include "messages.h"
-#include "pairpanels.h"
 #include "scriptedserver.h"
 #include "windowfixture.h"
 
@@ -17,24 +16,10 @@
 namespace {
 constexpr int FirstTouchId = 10;
 
-QString pairStateOf(const TMainClient &window)
-{
-    return pairState(
-        [&](const char *panel) { return window.item(QString::fromLatin1(panel))->isVisible(); });
-}
-
 // Touch points are found by their place on the screen: the window must lie within it.
 bool showOnScreen(const WindowFixture &w)
 {
     return w.showAt(QGuiApplication::primaryScreen()->availableGeometry().size());
-}
-
-bool connectTo(const WindowFixture &w, const ScriptedServer &server)
-{
-    w->Edit2->setText(QStringLiteral("127.0.0.1"));
-    w->Edit3->setText(QString::number(server.port()));
-    w->ConnectDisconnectClick(nullptr);
-    return w->channel()->isConnected();
 }
 
 QStringList pressedAreas(const TMainClient &window)
@@ -131,7 +116,7 @@ void TestTouch::fingers()
     WindowFixture w;
     QVERIFY(showOnScreen(w));
     if (connected)
-        QVERIFY(connectTo(w, server));
+        QVERIFY(w.connectTo(server.port()));
 
     QHash<int, QPoint> at; // where each finger is
     auto sequence = QTest::touchEvent(w->viewport(), m_screen, false);
@@ -175,7 +160,7 @@ void TestTouch::fingers()
     } else {
         QCOMPARE(server.connections(), 0);
     }
-    QTEST(pairStateOf(*w.window), "state");
+    QTEST(w.pairState(), "state");
     QCOMPARE(w.messages.size(), messages);
     QCOMPARE(pressedAreas(*w.window), QStringList());
 }
@@ -186,7 +171,7 @@ void TestTouch::pressedLookPerFinger()
     ScriptedServer server;
     WindowFixture w;
     QVERIFY(showOnScreen(w));
-    QVERIFY(connectTo(w, server));
+    QVERIFY(w.connectTo(server.port()));
     const QPoint a6 = w.centreOf(u"a6");
     const QPoint a7 = w.centreOf(u"a7");
 

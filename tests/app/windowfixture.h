@@ -1,12 +1,15 @@
 #pragma once
 
 #include "bitmaplistanimation.h"
+#include "commandchannel.h"
 #include "imagecontrolitem.h"
+#include "pairpanels.h"
 #include "panelitem.h"
 #include "pressrules.h"
 #include "tmainclient.h"
 
 #include <QGraphicsItem>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,9 +27,9 @@ struct TestEnvironment
     {
         TMainClient::Options o;
         o.replyWaitMs = replyWaitMs;
-        o.listenPort = listenPort;
-        o.requestAddress = QHostAddress(QHostAddress::LocalHost);
-        o.requestPort = requests.localPort();
+        o.discovery.listenPort = listenPort;
+        o.discovery.requestAddress = QHostAddress(QHostAddress::LocalHost);
+        o.discovery.requestPort = requests.localPort();
         o.settingsPath = settingsPath();
         return o;
     }
@@ -81,6 +84,23 @@ struct WindowFixture
     void press(QStringView name) const
     {
         QTest::mouseClick(window->viewport(), Qt::LeftButton, {}, centreOf(name));
+    }
+
+    // Connects the way a user does on the settings screen; false when it did not connect.
+    bool connectTo(quint16 port) const
+    {
+        window->Edit2->setText(QStringLiteral("127.0.0.1"));
+        window->Edit3->setText(QString::number(port));
+        window->ConnectDisconnectClick(nullptr);
+        return window->channel()->isConnected();
+    }
+
+    // The state string of the seven pairs as the screen shows them.
+    QString pairState() const
+    {
+        return ::pairState([this](const char *panel) {
+            return window->item(QString::fromLatin1(panel))->isVisible();
+        });
     }
 
     bool showsConnectedPicture() const

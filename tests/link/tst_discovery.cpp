@@ -3,6 +3,7 @@
 #include "discovery.h"
 #include "scriptedserver.h"
 #include "udplistener.h"
+#include "udpprobes.h"
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
@@ -19,30 +20,6 @@ const QString InUse = QStringLiteral("Could not bind socket. Address and port ar
 // Loopback addresses other than 127.0.0.1 reach this machine too: a server there gives a
 // reply of the full 20 bytes without leaving it.
 const QHostAddress LongLoopback(QStringLiteral("127.10.100.200"));
-
-// A port that both address families had free a moment ago.
-quint16 freePort()
-{
-    UdpListener probe(nullptr, 0);
-    probe.setActive(true);
-    return probe.localPort();
-}
-
-// Loopback queues a datagram at the receiver before the send returns, so once a datagram sent
-// afterwards to a socket of our own has been announced, the listener has had its chance too.
-bool letSocketsAnnounce()
-{
-    QUdpSocket probe;
-    if (!probe.bind(QHostAddress::LocalHost, 0))
-        return false;
-    QSignalSpy announced(&probe, &QUdpSocket::readyRead);
-    if (probe.writeDatagram("probe", QHostAddress::LocalHost, probe.localPort()) != 5)
-        return false;
-    if (!announced.wait(5000))
-        return false;
-    QCoreApplication::processEvents();
-    return true;
-}
 
 QString withPort(QString text, const QString &port)
 {
@@ -445,7 +422,7 @@ void TestDiscovery::restartKeepsTheConnection()
 // A fixed port, so that the tick after restart() binds the same one again.
 void TestDiscovery::portTakenAtTick()
 {
-    const quint16 port = freePort();
+    const quint16 port = freeUdpPort();
     Fixture f(port);
     QVERIFY(f.discovery.start());
     f.discovery.restart();
@@ -470,7 +447,7 @@ void TestDiscovery::portTakenAtTick()
 // due under it.
 void TestDiscovery::tickInsideNetworkFailedHandler()
 {
-    const quint16 port = freePort();
+    const quint16 port = freeUdpPort();
     Fixture f(port, 20);
     QVERIFY(f.discovery.start());
     f.discovery.restart();

@@ -1,4 +1,5 @@
 #include "udplistener.h"
+#include "udpprobes.h"
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
@@ -49,14 +50,6 @@ std::unique_ptr<QObject> occupy(Binder binder, quint16 port)
     return socket->bind(any, port, mode) ? std::move(socket) : nullptr;
 }
 
-// A port that both address families had free a moment ago.
-quint16 freePort()
-{
-    UdpListener probe(nullptr, 0);
-    probe.setActive(true);
-    return probe.localPort();
-}
-
 QList<QByteArray> payloads(const QSignalSpy &spy)
 {
     QList<QByteArray> result;
@@ -94,7 +87,6 @@ private slots:
 private:
     bool sendTo(
         quint16 port, const QByteArray &bytes, const QHostAddress &to = QHostAddress::LocalHost);
-    bool letSocketsAnnounce();
 
     QUdpSocket m_sender;
     QUdpSocket m_sender6;
@@ -104,22 +96,6 @@ bool TestUdpListener::sendTo(quint16 port, const QByteArray &bytes, const QHostA
 {
     QUdpSocket &sender = to.protocol() == QAbstractSocket::IPv6Protocol ? m_sender6 : m_sender;
     return sender.writeDatagram(bytes, to, port) == bytes.size();
-}
-
-// Loopback queues a datagram at the receiver before the send returns, so once a datagram sent
-// afterwards to a socket of our own has been announced, the listener has had its chance too.
-bool TestUdpListener::letSocketsAnnounce()
-{
-    QUdpSocket probe;
-    if (!probe.bind(QHostAddress::LocalHost, 0))
-        return false;
-    QSignalSpy announced(&probe, &QUdpSocket::readyRead);
-    if (!sendTo(probe.localPort(), "probe"))
-        return false;
-    if (!announced.wait(5000))
-        return false;
-    QCoreApplication::processEvents();
-    return true;
 }
 
 void TestUdpListener::deliveries_data()
@@ -177,7 +153,7 @@ void TestUdpListener::bothAddressFamilies()
     if (!hasIPv6())
         QSKIP("No IPv6 on this machine");
 
-    const quint16 port = fixedPort ? freePort() : 0;
+    const quint16 port = fixedPort ? freeUdpPort() : 0;
     UdpListener listener(nullptr, port);
     listener.setActive(true);
     if (fixedPort)
@@ -292,7 +268,7 @@ void TestUdpListener::occupiedPortLeavesNothingBound()
     if (needsIPv6(occupant) && !hasIPv6())
         QSKIP("No IPv6 on this machine");
 
-    const quint16 port = freePort();
+    const quint16 port = freeUdpPort();
     std::unique_ptr<QObject> holder = occupy(occupant, port);
     QVERIFY(holder);
 
@@ -315,7 +291,7 @@ void TestUdpListener::switchingOffAndOn()
     // A fixed port, so that switching on again binds the same one; taken meanwhile is retried.
     std::unique_ptr<UdpListener> listener;
     for (int attempt = 0; attempt < 2 && !listener; ++attempt) {
-        auto candidate = std::make_unique<UdpListener>(nullptr, freePort());
+        auto candidate = std::make_unique<UdpListener>(nullptr, freeUdpPort());
         if (activationError(*candidate).isEmpty())
             listener = std::move(candidate);
     }

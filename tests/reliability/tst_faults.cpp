@@ -26,13 +26,6 @@ QStringList logLines(const WindowFixture &w)
     return text.isEmpty() ? QStringList {} : text.split(u'\n');
 }
 
-void connectTo(WindowFixture &w, quint16 port)
-{
-    w->Edit2->setText(QStringLiteral("127.0.0.1"));
-    w->Edit3->setText(QString::number(port));
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
-}
-
 // Presses the control; returns how long the press kept the window's thread.
 qint64 timedPress(WindowFixture &w, QStringView name)
 {
@@ -94,7 +87,7 @@ void TestFaults::serverFaults()
 
     FaultServer server(fault);
     WindowFixture w(replyWaitMs);
-    connectTo(w, server.port());
+    w.connectTo(server.port());
     QVERIFY(w.showsConnectedPicture());
 
     const qint64 pressMs = timedPress(w, u"a6");
@@ -126,7 +119,7 @@ void TestFaults::serverKilledMidSession()
     StandInProcess standIn;
     QVERIFY(standIn.start({}));
     WindowFixture w(replyWaitMs);
-    connectTo(w, standIn.port());
+    w.connectTo(standIn.port());
     QVERIFY(w.showsConnectedPicture());
     w->kataxorisi(w->component(u"a6"));
     QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
@@ -166,7 +159,7 @@ void TestFaults::streamingServer()
 {
     FaultServer server(FaultServer::Fault::Stream);
     WindowFixture w(replyWaitMs);
-    connectTo(w, server.port());
+    w.connectTo(server.port());
     QVERIFY(w->channel()->isConnected());
     QCoreApplication::processEvents();
     const qint64 before = residentKiB();
@@ -177,7 +170,7 @@ void TestFaults::streamingServer()
     int closed = 0;
     for (int i = 0; i < taps; ++i) {
         if (!w->channel()->isConnected())
-            connectTo(w, server.port());
+            w.connectTo(server.port());
         w.messages.clear();
         longestMs = qMax(longestMs, timedPress(w, u"a6"));
         if (!w.messages.isEmpty()) {
