@@ -13,7 +13,8 @@ BenchKeypad::BenchKeypad(quint16 requestPort)
     m_requests.bind(QHostAddress::LocalHost, 0);
     TMainClient::Options options;
     options.discovery.listenPort = 0;
-    options.discovery.requestAddress = QHostAddress(QHostAddress::LocalHost);
+    options.discovery.requestDestinations
+        = [] { return QList {QHostAddress(QHostAddress::LocalHost)}; };
     options.discovery.requestPort = requestPort ? requestPort : m_requests.localPort();
     options.settingsPath = m_folder.filePath(QStringLiteral("ZP.INI"));
     m_window = std::make_unique<TMainClient>(options);

@@ -56,13 +56,23 @@ void Discovery::tick()
         return;
     const QScopedValueRollback inTick(m_inTick, true);
     const Hold hold(*this);
-    if (m_listener->setActive(true)
-        && m_listener->send(
-            QByteArrayLiteral("zp"), m_options.requestAddress, m_options.requestPort))
+    if (m_listener->setActive(true) && sendRequests())
         return;
     m_error = m_listener->errorString();
     emit networkFailed();
     stop();
+}
+
+// An interface can refuse while the others are fine (a network going away, a link without
+// carrier): the search goes on as long as the request left by some way.
+bool Discovery::sendRequests()
+{
+    bool sent = false;
+    for (const QHostAddress &to : m_options.requestDestinations()) {
+        if (m_listener->send(QByteArrayLiteral("zp"), to, m_options.requestPort))
+            sent = true;
+    }
+    return sent;
 }
 
 void Discovery::handleReply(const QByteArray &datagram)

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "discoverydestinations.h"
 #include "linkdefaults.h"
 
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class CommandChannel;
 class QTimer;
@@ -23,7 +25,10 @@ public:
     struct Options
     {
         quint16 listenPort = LinkDefaults::DiscoveryListenPort;
-        QHostAddress requestAddress = QHostAddress(QHostAddress::Broadcast);
+        // Asked at every tick, so that a network that comes up later is searched from the
+        // next tick on.
+        std::function<QList<QHostAddress>()> requestDestinations
+            = thisMachinesDiscoveryDestinations;
         quint16 requestPort = LinkDefaults::DiscoveryRequestPort;
         int intervalMs = LinkDefaults::DiscoveryIntervalMs;
     };
@@ -44,9 +49,10 @@ public:
     void resume();
     void stop();
 
-    // A tick: the listener on, then the request. When either fails, networkFailed() is
-    // emitted and then the timer is switched off. A tick that falls due while an earlier
-    // one is still inside networkFailed() does nothing.
+    // A tick: the listener on, then the request to every destination. A destination that
+    // refuses it is skipped; when the listener cannot be switched on, or no destination
+    // takes the request, networkFailed() is emitted and then the timer is switched off. A
+    // tick that falls due while an earlier one is still inside networkFailed() does nothing.
     void tick();
 
     // While searching, a datagram that names a host and a port: serverAnnounced(), the timer
@@ -80,6 +86,8 @@ signals:
     void networkFailed();
 
 private:
+    bool sendRequests();
+
     CommandChannel *m_channel;
     Options m_options;
     QTimer *m_timer;

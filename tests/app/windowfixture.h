@@ -28,7 +28,8 @@ struct TestEnvironment
         TMainClient::Options o;
         o.replyWaitMs = replyWaitMs;
         o.discovery.listenPort = listenPort;
-        o.discovery.requestAddress = QHostAddress(QHostAddress::LocalHost);
+        o.discovery.requestDestinations
+            = [] { return QList {QHostAddress(QHostAddress::LocalHost)}; };
         o.discovery.requestPort = requests.localPort();
         o.settingsPath = settingsPath();
         return o;

@@ -26,6 +26,25 @@ QString withPort(QString text, const QString &port)
     return text.replace(QStringLiteral("%1"), port);
 }
 
+// Loopback addresses stand in for the broadcast addresses of the machine's networks, each
+// with a socket on the port that requests go to; the first is the fixture's own.
+const QStringList StandInNetworks {"127.0.0.1", "127.0.0.2", "127.0.0.3"};
+
+// The stand-in networks that hold a request from the listener, each request taken. Loopback
+// queues a datagram at its receiver before the send returns, so there is nothing to wait for.
+QStringList networksReached(const QList<QUdpSocket *> &receivers, quint16 listenerPort)
+{
+    QStringList reached;
+    for (QUdpSocket *receiver : receivers) {
+        while (receiver->hasPendingDatagrams()) {
+            const QNetworkDatagram request = receiver->receiveDatagram();
+            if (request.data() == "zp" && request.senderPort() == listenerPort)
+                reached << receiver->localAddress().toString();
+        }
+    }
+    return reached;
+}
+
 QStringList announcedPorts(const QSignalSpy &announced)
 {
     QStringList result;
@@ -39,8 +58,9 @@ QStringList announcedPorts(const QSignalSpy &announced)
 struct Fixture
 {
     explicit Fixture(quint16 listenPort = 0, int intervalMs = 60000,
-        const QHostAddress &requestAddress = QHostAddress(QHostAddress::LocalHost))
-        : discovery(&channel, options(listenPort, intervalMs, requestAddress))
+        const QList<QHostAddress> &requestDestinations = {QHostAddress(QHostAddress::LocalHost)})
+        : destinations(requestDestinations)
+        , discovery(&channel, options(listenPort, intervalMs))
     {
         QObject::connect(discovery.timer(), &QTimer::timeout, &discovery, &Discovery::tick);
         QObject::connect(
@@ -49,11 +69,12 @@ struct Fixture
             [this] { timerOnWhenAnnounced.append(discovery.timer()->isActive()); });
     }
 
-    Discovery::Options options(quint16 listenPort, int intervalMs, const QHostAddress &to)
+    // Each tick asks for the destinations as they are then.
+    Discovery::Options options(quint16 listenPort, int intervalMs)
     {
         requests.bind(QHostAddress::LocalHost, 0);
         return {.listenPort = listenPort,
-            .requestAddress = to,
+            .requestDestinations = [this] { return destinations; },
             .requestPort = requests.localPort(),
             .intervalMs = intervalMs};
     }
@@ -66,6 +87,7 @@ struct Fixture
             == bytes.size();
     }
 
+    QList<QHostAddress> destinations;
     QUdpSocket requests;
     QUdpSocket sender;
     CommandChannel channel {nullptr, 200};
@@ -92,6 +114,9 @@ private slots:
     void defaults();
     void request_data();
     void request();
+    void requestToEveryDestination_data();
+    void requestToEveryDestination();
+    void destinationsAskedAtEveryTick();
     void replies_data();
     void replies();
     void repliesWhileConnected_data();
@@ -146,6 +171,66 @@ void TestDiscovery::request()
     QCOMPARE(request.senderPort(), int(f.discovery.listener()->localPort()));
     if (!byTimer)
         QVERIFY(!f.requests.hasPendingDatagrams());
+    QVERIFY(f.failed.isEmpty());
+}
+
+// An IPv6 address, which the listener's IPv4 socket cannot send to, stands for an interface
+// that refuses the request.
+void TestDiscovery::requestToEveryDestination_data()
+{
+    QTest::addColumn<QStringList>("destinations");
+    QTest::addColumn<QStringList>("reached");
+    QTest::addColumn<bool>("networkFailed");
+
+    QTest::newRow("every destination") << StandInNetworks << StandInNetworks << false;
+    QTest::newRow("the first refuses")
+        << QStringList {"::1", "127.0.0.2"} << QStringList {"127.0.0.2"} << false;
+    QTest::newRow("the last refuses") << QStringList {"127.0.0.1", "127.0.0.3", "::1"}
+                                      << QStringList {"127.0.0.1", "127.0.0.3"} << false;
+    QTest::newRow("every one refuses") << QStringList {"::1", "::2"} << QStringList {} << true;
+}
+
+void TestDiscovery::requestToEveryDestination()
+{
+    QFETCH(QStringList, destinations);
+    QFETCH(QStringList, reached);
+    QFETCH(bool, networkFailed);
+
+    Fixture f;
+    f.destinations.clear();
+    for (const QString &address : destinations)
+        f.destinations.append(QHostAddress(address));
+    QList<QUdpSocket *> receivers {&f.requests};
+    std::vector<std::unique_ptr<QUdpSocket>> others;
+    for (const QString &address : StandInNetworks.sliced(1)) {
+        others.push_back(std::make_unique<QUdpSocket>());
+        QVERIFY2(others.back()->bind(QHostAddress(address), f.requests.localPort()),
+            qPrintable(others.back()->errorString()));
+        receivers.append(others.back().get());
+    }
+    QVERIFY(f.discovery.start());
+
+    f.discovery.tick();
+    QCOMPARE(networksReached(receivers, f.discovery.listener()->localPort()), reached);
+    QCOMPARE(f.failed.size(), networkFailed ? 1 : 0);
+    QCOMPARE(f.discovery.isSearching(), !networkFailed);
+}
+
+// A network that comes up while the keypad searches is searched from the next tick on.
+void TestDiscovery::destinationsAskedAtEveryTick()
+{
+    Fixture f;
+    QUdpSocket later;
+    QVERIFY(later.bind(QHostAddress(StandInNetworks.at(1)), f.requests.localPort()));
+    const QList<QUdpSocket *> receivers {&f.requests, &later};
+    QVERIFY(f.discovery.start());
+    const quint16 listenerPort = f.discovery.listener()->localPort();
+
+    f.discovery.tick();
+    QCOMPARE(networksReached(receivers, listenerPort), StandInNetworks.first(1));
+    f.destinations.append(QHostAddress(StandInNetworks.at(1)));
+    f.discovery.tick();
+    QCOMPARE(networksReached(receivers, listenerPort), StandInNetworks.first(2));
     QVERIFY(f.failed.isEmpty());
 }
 
@@ -321,7 +406,7 @@ void TestDiscovery::holdKeepsRepliesWaiting()
     const QHostAddress requestAddress(holder == Holder::NetworkFailedHandler
             ? QHostAddress::LocalHostIPv6
             : QHostAddress::LocalHost);
-    Fixture f(0, 60000, requestAddress);
+    Fixture f(0, 60000, {requestAddress});
     QVERIFY(f.discovery.start());
 
     qsizetype seenWhileHeld = -1;
