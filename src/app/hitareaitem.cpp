@@ -1,7 +1,9 @@
 #include "hitareaitem.h"
 
+#include "controlnames.h"
 #include "signtable.h"
 
+#include <QAccessible>
 #include <QFont>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
@@ -13,6 +15,7 @@ constexpr int FadeMs = 100;
 const QColor HoverColour(0x80, 0x80, 0x80, 0xAF);
 const QColor PressedColour(0x40, 0x60, 0x90, 0xC0);
 const QColor ConfirmedColour(0x2E, 0xA0, 0x4A, 0xB0);
+const QColor FocusColour(0x20, 0x40, 0xA0);
 } // namespace
 
 HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
@@ -21,6 +24,8 @@ HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
     , m_style(row.style)
     , m_text(QString::fromUtf8(row.text))
     , m_fontSize(row.fontSize)
+    , m_actionable(row.handler != Layout::Handler::None)
+    , m_accessibleName(ControlNames::accessibleName(QString::fromLatin1(row.name)))
 {
     setObjectName(QString::fromLatin1(row.name));
     setPos(row.rect.topLeft());
@@ -29,13 +34,9 @@ HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
     // Text drawn under an uneven scale becomes outlines; keep the letter buttons as pixels.
     if (m_style == Layout::Style::SegmentedMiddle)
         setCacheMode(DeviceCoordinateCache);
-    // The sign's name, so that a mouse user can learn every sign; a screen reader finds it
-    // in the accessibleName property.
-    if (const SignTable::Row *sign = SignTable::find(objectName())) {
-        const QString name = SignTable::displayName(*sign);
-        setToolTip(name);
-        setProperty("accessibleName", name);
-    }
+    // The sign's name, so that a mouse user can learn every sign.
+    if (SignTable::find(objectName()))
+        setToolTip(m_accessibleName);
 }
 
 QRectF HitAreaItem::boundingRect() const
@@ -75,6 +76,28 @@ void HitAreaItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         painter->setBrush(c);
         painter->drawEllipse(r);
     }
+
+    if (m_keyboardFocus) {
+        // In device pixels, so that the ring stays as thin on a large screen as on a small one.
+        QPen ring(FocusColour, 2);
+        ring.setCosmetic(true);
+        painter->setPen(ring);
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(r.adjusted(1, 1, -1, -1));
+    }
+}
+
+void HitAreaItem::setKeyboardFocus(bool focus)
+{
+    if (m_keyboardFocus == focus)
+        return;
+    m_keyboardFocus = focus;
+    update();
+}
+
+void HitAreaItem::setAccessibleDescription(const QString &description)
+{
+    m_accessibleDescription = description;
 }
 
 void HitAreaItem::fadeTo(qreal target)
@@ -99,6 +122,12 @@ void HitAreaItem::setPressed(bool pressed)
         return;
     m_pressed = pressed;
     update();
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.pressed = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void HitAreaItem::hoverEnterEvent(QGraphicsSceneHoverEvent *)
@@ -136,6 +165,12 @@ void HitAreaItem::endPress(const QPointF &pos)
 void HitAreaItem::cancelPress()
 {
     setPressed(false);
+}
+
+void HitAreaItem::click()
+{
+    beginPress();
+    endPress(boundingRect().center());
 }
 
 void HitAreaItem::mousePressEvent(QGraphicsSceneMouseEvent *event)

@@ -25,6 +25,17 @@ public:
 
     bool isHighlighted() const { return m_highlight > 0.0; }
     bool isPressed() const { return m_pressed; }
+    // False for the inert areas over a chart's labels: they send nothing.
+    bool isActionable() const { return m_actionable; }
+
+    // What a screen reader says for the area; the description may change (the status tile's).
+    QString accessibleName() const { return m_accessibleName; }
+    QString accessibleDescription() const { return m_accessibleDescription; }
+    void setAccessibleDescription(const QString &description);
+
+    // The area the keyboard is on: Space or Enter presses it, and it is drawn with a ring.
+    bool hasKeyboardFocus() const { return m_keyboardFocus; }
+    void setKeyboardFocus(bool focus);
 
     // Shows for a moment that the server has taken the command.
     void flash();
@@ -36,6 +47,9 @@ public:
     void endPress(const QPointF &pos);
     // The press ends without a click (the window lost the pointer).
     void cancelPress();
+    // A whole press at the middle of the area, for the keyboard and for assistive technology:
+    // the same release as a finger's, so the same handler runs.
+    void click();
     bool isFlashing() const { return m_flashing; }
 
 signals:
@@ -60,6 +74,10 @@ private:
     qreal m_highlight = 0.0;
     bool m_pressed = false;
     bool m_flashing = false;
+    bool m_actionable;
+    bool m_keyboardFocus = false;
+    QString m_accessibleName;
+    QString m_accessibleDescription;
     QVariantAnimation *m_fade = nullptr;
     QTimer *m_flashEnd = nullptr;
     QDeadlineTimer m_flashUntil;

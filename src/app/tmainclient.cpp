@@ -3,12 +3,14 @@
 #include "apperror.h"
 #include "bitmaplistanimation.h"
 #include "commandchannel.h"
+#include "controlnames.h"
 #include "cornerbutton.h"
 #include "discovery.h"
 #include "hitareaitem.h"
 #include "hittest.h"
 #include "imagecontrolitem.h"
 #include "intconv.h"
+#include "keypadaccessibility.h"
 #include "logmemo.h"
 #include "messages.h"
 #include "panelitem.h"
@@ -16,14 +18,17 @@
 #include "pressrulerunner.h"
 #include "pressrules.h"
 #include "presssurface.h"
+#include "readingorder.h"
 #include "settingsfile.h"
 #include "tapcheckbox.h"
 #include "udplistener.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QDir>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -144,6 +149,7 @@ TMainClient::TMainClient(const Options &options)
     , m_channel(new CommandChannel(this, options.replyWaitMs, options.connectTimeoutMs))
     , m_discovery(new Discovery(m_channel, options.discovery, this))
 {
+    KeypadAccessibility::install();
     setWindowTitle(QStringLiteral("ZP Client V 2.12"));
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -166,6 +172,7 @@ TMainClient::TMainClient(const Options &options)
         QMessageBox box(QMessageBox::Critical, windowTitle(), text, QMessageBox::Ok, this);
         box.exec();
     };
+    m_accessibilityEvent = [](QAccessibleEvent *event) { QAccessible::updateAccessibility(event); };
 
     try {
         buildFromLayout();
@@ -175,6 +182,20 @@ TMainClient::TMainClient(const Options &options)
         completeLoading();
         FormCreate(this);
         FormActivate(this);
+        describeConnection();
+        // Made while the window was still a plain view, or before the buttons were in the
+        // scene, the toolkit's interfaces would stand for these for good.
+        KeypadAccessibility::claim(qApp);
+        KeypadAccessibility::claim(this);
+        for (QGraphicsItem *control : std::as_const(m_controls)) {
+            if (auto *proxy = dynamic_cast<QGraphicsProxyWidget *>(control))
+                KeypadAccessibility::claim(proxy->widget());
+        }
+        // What assistive technology finds at start; events tell it of changes from here on.
+        for (QObject *child : accessibleChildren())
+            m_publishedChildren << child;
+        for (const PressRules::TogglePair &pair : PressRules::togglePairs())
+            m_publishedAlternates.insert(QString::fromLatin1(pair.toggle), false);
     } catch (...) {
         // The program ends with a start-up error; nothing may reach the half-made window.
         MainClient = nullptr;
@@ -265,6 +286,10 @@ void TMainClient::addItem(const Row &row, QGraphicsItem *parent, QGraphicsObject
     }
     m_items.insert(nameOf(row), item);
     m_components.insert(nameOf(row), item);
+    if (qobject_cast<HitAreaItem *>(item))
+        m_controls << item;
+    if (qobject_cast<PanelItem *>(item))
+        connect(item, &QGraphicsObject::visibleChanged, this, &TMainClient::controlsChanged);
 }
 
 void TMainClient::addPanel(const Row &row, QGraphicsItem *parent)
@@ -286,6 +311,16 @@ void TMainClient::addWidget(const Row &row, QGraphicsItem *parent, QWidget *widg
     proxy->setPos(row.rect.topLeft());
     proxy->setTransform(QTransform::fromScale(row.scale.x(), row.scale.y()));
     proxy->setVisible(row.visible);
+    // A toggle's "......" and an arrow key's picture say nothing to a screen reader.
+    if (const QString accessibleName = ControlNames::accessibleName(name);
+        !accessibleName.isEmpty())
+        widget->setAccessibleName(accessibleName);
+    // Buttons join the hit areas in the window's accessible children: their interfaces are
+    // the keypad's own. Text fields keep the toolkit's.
+    if (qobject_cast<QAbstractButton *>(widget)) {
+        connect(proxy, &QGraphicsObject::visibleChanged, this, &TMainClient::controlsChanged);
+        m_controls << proxy;
+    }
     // A button drawn through a style sheet, scaled unevenly, costs more to draw than a
     // picture: keep its look as pixels until it changes.
     if (qobject_cast<QAbstractButton *>(widget))
@@ -680,6 +715,8 @@ void TMainClient::showEvent(QShowEvent *event)
 
 bool TMainClient::viewportEvent(QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)))
+        return true;
     return handleTouchEvent(event, QPointF()) || QGraphicsView::viewportEvent(event);
 }
 
@@ -793,6 +830,221 @@ void TMainClient::sendMouseForTouch(QEvent::Type type, const QPointF &pos)
     default:
         QGraphicsView::mouseReleaseEvent(&mouse);
         break;
+    }
+}
+
+// Assistive technology and the keyboard.
+
+QList<QObject *> TMainClient::accessibleChildren() const
+{
+    if (m_shownControlsStale) {
+        QList<QGraphicsItem *> shown;
+        QList<QRectF> rects;
+        for (QGraphicsItem *control : m_controls) {
+            if (control->isVisible()) {
+                shown << control;
+                rects << control->sceneBoundingRect();
+            }
+        }
+        m_shownControls.clear();
+        for (const qsizetype index : ReadingOrder::sort(rects))
+            m_shownControls << shown[index];
+        m_shownControlsStale = false;
+    }
+    QList<QObject *> children;
+    children.reserve(m_shownControls.size());
+    for (QGraphicsItem *control : std::as_const(m_shownControls)) {
+        if (auto *proxy = dynamic_cast<QGraphicsProxyWidget *>(control))
+            children << proxy->widget();
+        else
+            children << control->toGraphicsObject();
+    }
+    return children;
+}
+
+HitAreaItem *TMainClient::keyboardArea() const
+{
+    return m_keyboardArea;
+}
+
+QRect TMainClient::globalRect(const QGraphicsItem *item) const
+{
+    const QRect inViewport = mapFromScene(item->sceneBoundingRect()).boundingRect();
+    return {viewport()->mapToGlobal(inViewport.topLeft()), inViewport.size()};
+}
+
+std::optional<bool> TMainClient::alternateShown(QStringView toggle) const
+{
+    const Row *row = Layout::find(toggle);
+    const PressRules::TogglePair *pair = row ? PressRules::togglePair(row->handler) : nullptr;
+    if (!pair)
+        return std::nullopt;
+    return item(QString::fromLatin1(pair->alternate))->isVisibleTo(Panel1);
+}
+
+QList<QGraphicsItem *> TMainClient::keyboardChain() const
+{
+    accessibleChildren();
+    QList<QGraphicsItem *> chain;
+    bool hasHitAreas = false;
+    for (QGraphicsItem *control : std::as_const(m_shownControls)) {
+        if (auto *area = qobject_cast<HitAreaItem *>(control->toGraphicsObject())) {
+            if (area->isActionable() && area->isEnabled()) {
+                chain << control;
+                hasHitAreas = true;
+            }
+        } else if (auto *proxy = dynamic_cast<QGraphicsProxyWidget *>(control)) {
+            if (proxy->widget()->isEnabled() && (proxy->widget()->focusPolicy() & Qt::TabFocus))
+                chain << control;
+        }
+    }
+    // The settings screen has no hit areas: its fields keep the tab order of the layout.
+    return hasHitAreas ? chain : QList<QGraphicsItem *> {};
+}
+
+void TMainClient::setKeyboardArea(HitAreaItem *area)
+{
+    if (m_keyboardArea == area)
+        return;
+    if (m_keyboardArea)
+        m_keyboardArea->setKeyboardFocus(false);
+    m_keyboardArea = area;
+    if (area)
+        area->setKeyboardFocus(true);
+}
+
+void TMainClient::moveKeyboardFocus(QGraphicsItem *control)
+{
+    m_keyboardIndex = qMax<qsizetype>(0, keyboardChain().indexOf(control));
+    if (auto *area = qobject_cast<HitAreaItem *>(control->toGraphicsObject())) {
+        if (scene()->focusItem())
+            scene()->setFocusItem(nullptr, Qt::TabFocusReason);
+        setKeyboardArea(area);
+        QAccessibleEvent focus(area, QAccessible::Focus);
+        m_accessibilityEvent(&focus);
+    } else {
+        // A widget takes the focus as the toolkit gives it, and says so itself.
+        setKeyboardArea(nullptr);
+        control->setFocus(Qt::TabFocusReason);
+    }
+}
+
+bool TMainClient::handleKey(QKeyEvent *event)
+{
+    int step = 0;
+    switch (event->key()) {
+    case Qt::Key_Tab:
+        step = event->modifiers() & Qt::ShiftModifier ? -1 : 1;
+        break;
+    case Qt::Key_Backtab:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        step = -1;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        step = 1;
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        break;
+    default:
+        return false;
+    }
+    const QList<QGraphicsItem *> chain = keyboardChain();
+    if (chain.isEmpty())
+        return false;
+    QGraphicsItem *focusWidget = scene()->focusItem();
+    if (step == 0) {
+        if (m_keyboardArea && !focusWidget && m_keyboardArea->isVisible()) {
+            if (!event->isAutoRepeat())
+                m_keyboardArea->click();
+            return true;
+        }
+        // Enter presses a button as Space does; a button outside a dialog would ignore it.
+        auto *proxy = dynamic_cast<QGraphicsProxyWidget *>(focusWidget);
+        auto *button = proxy ? qobject_cast<QAbstractButton *>(proxy->widget()) : nullptr;
+        if (button && event->key() != Qt::Key_Space) {
+            if (!event->isAutoRepeat())
+                button->click();
+            return true;
+        }
+        return false;
+    }
+    QGraphicsItem *current = focusWidget ? focusWidget : m_keyboardArea.data();
+    const qsizetype at = current ? chain.indexOf(current) : -1;
+    const qsizetype size = chain.size();
+    const qsizetype next = at < 0 ? (step > 0 ? 0 : size - 1) : (at + step + size) % size;
+    moveKeyboardFocus(chain[next]);
+    return true;
+}
+
+bool TMainClient::event(QEvent *event)
+{
+    // Before the view hands Tab to the scene, which knows only the widgets.
+    if (event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QGraphicsView::event(event);
+}
+
+void TMainClient::controlsChanged()
+{
+    m_shownControlsStale = true;
+    if (m_publishPending)
+        return;
+    m_publishPending = true;
+    QMetaObject::invokeMethod(this, &TMainClient::publishControls, Qt::QueuedConnection);
+}
+
+void TMainClient::publishControls()
+{
+    m_publishPending = false;
+    const QList<QObject *> children = accessibleChildren();
+
+    // The keyboard stays on the screen: an area that went away hands it on to the control
+    // now at the same place in the chain.
+    if (m_keyboardArea && !m_keyboardArea->isVisible()) {
+        setKeyboardArea(nullptr);
+        const QList<QGraphicsItem *> chain = keyboardChain();
+        if (!chain.isEmpty() && !scene()->focusItem())
+            moveKeyboardFocus(chain[qMin(m_keyboardIndex, chain.size() - 1)]);
+    }
+
+    QList<QPointer<QObject>> published;
+    for (QObject *child : children)
+        published << child;
+    const QList<QPointer<QObject>> before = std::exchange(m_publishedChildren, published);
+    bool reordered = before.size() != published.size();
+    for (const QPointer<QObject> &gone : before) {
+        if (gone && !children.contains(gone.data())) {
+            QAccessibleEvent hide(gone.data(), QAccessible::ObjectHide);
+            m_accessibilityEvent(&hide);
+            reordered = true;
+        }
+    }
+    for (QObject *child : children) {
+        if (!before.contains(child)) {
+            QAccessibleEvent show(child, QAccessible::ObjectShow);
+            m_accessibilityEvent(&show);
+            reordered = true;
+        }
+    }
+    if (reordered) {
+        QAccessibleEvent reorder(this, QAccessible::ObjectReorder);
+        m_accessibilityEvent(&reorder);
+    }
+
+    for (const PressRules::TogglePair &pair : PressRules::togglePairs()) {
+        const QString toggle = QString::fromLatin1(pair.toggle);
+        const bool alternate = *alternateShown(toggle);
+        if (m_publishedAlternates.value(toggle, false) == alternate)
+            continue;
+        m_publishedAlternates.insert(toggle, alternate);
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(component(toggle), changed);
+        m_accessibilityEvent(&event);
     }
 }
 
@@ -949,12 +1201,27 @@ void TMainClient::showConnected()
 {
     BitmapListAnimation1->setEnabled(false);
     BitmapListAnimation2->setEnabled(true);
+    describeConnection();
 }
 
 void TMainClient::showNotConnected()
 {
     BitmapListAnimation2->setEnabled(false);
     BitmapListAnimation1->setEnabled(true);
+    describeConnection();
+}
+
+// The status tile says in words what its picture shows.
+void TMainClient::describeConnection()
+{
+    auto *tile = qobject_cast<HitAreaItem *>(component(u"con_SpeedButton"));
+    const QString description
+        = ControlNames::connectionDescription(BitmapListAnimation2->isEnabled());
+    if (!tile || tile->accessibleDescription() == description)
+        return;
+    tile->setAccessibleDescription(description);
+    QAccessibleEvent event(tile, QAccessible::DescriptionChanged);
+    m_accessibilityEvent(&event);
 }
 
 void TMainClient::kataxorisi(QObject *control)

@@ -10,12 +10,15 @@
 #include <QHash>
 #include <QPointer>
 #include <functional>
+#include <optional>
 
 class BitmapListAnimation;
 class CommandChannel;
 class HitAreaItem;
 class PanelItem;
 class QGraphicsObject;
+class QAccessibleEvent;
+class QKeyEvent;
 class QLineEdit;
 class QTimer;
 class QTouchEvent;
@@ -44,6 +47,7 @@ public:
     };
 
     using MessageBoxFunction = std::function<void(const QString &text)>;
+    using AccessibilityEventFunction = std::function<void(QAccessibleEvent *event)>;
 
     TMainClient();
     explicit TMainClient(const Options &options);
@@ -52,6 +56,12 @@ public:
     // Modal boxes go through these, so that tests can answer them.
     void setMessageBoxFunction(MessageBoxFunction show) { m_messageBox = std::move(show); }
     void setErrorBoxFunction(MessageBoxFunction show) { m_errorBox = std::move(show); }
+    // The window's accessibility events go through this, so that tests can see them where no
+    // assistive technology listens.
+    void setAccessibilityEventFunction(AccessibilityEventFunction notify)
+    {
+        m_accessibilityEvent = std::move(notify);
+    }
 
     QObject *component(QStringView name) const;
     QGraphicsItem *item(QStringView name) const;
@@ -59,6 +69,16 @@ public:
     // is anything else (a screen, a picture, a widget).
     HitAreaItem *pressTarget(const QPointF &viewportPos) const;
     PanelItem *screenPanel(int index) const; // 1 to 5
+
+    // The controls of the screen that is shown, hit areas and buttons, in reading order: what
+    // assistive technology finds in the window, and what the keyboard goes over.
+    QList<QObject *> accessibleChildren() const;
+    // The hit area the keyboard is on, or null.
+    HitAreaItem *keyboardArea() const;
+    // Where the window draws an item, in screen pixels.
+    QRect globalRect(const QGraphicsItem *item) const;
+    // Whether the pair a toggle swaps shows its alternate panel; nothing for another control.
+    std::optional<bool> alternateShown(QStringView toggle) const;
 
     CommandChannel *channel() const { return m_channel; }
     Discovery *discovery() const { return m_discovery; }
@@ -123,6 +143,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -161,6 +182,18 @@ private:
     void bindHandlers();
     void completeLoading();
 
+    // The keyboard, on a screen with hit areas: Tab and the arrows go over its controls in
+    // reading order, Space and Enter press the one it is on. True when the key was taken.
+    bool handleKey(QKeyEvent *event);
+    QList<QGraphicsItem *> keyboardChain() const;
+    void moveKeyboardFocus(QGraphicsItem *control);
+    void setKeyboardArea(HitAreaItem *area);
+    // A screen or a panel was shown or hidden: the controls on offer change, once the handler
+    // that changed them is done.
+    void controlsChanged();
+    void publishControls();
+    void describeConnection();
+
     void showMessage(const QString &text);
     void connectAttempt();
     void flash(QObject *control);
@@ -174,10 +207,19 @@ private:
     Discovery *m_discovery;
     MessageBoxFunction m_messageBox;
     MessageBoxFunction m_errorBox;
+    AccessibilityEventFunction m_accessibilityEvent;
     QHash<QString, QObject *> m_components;
     QHash<QString, QGraphicsItem *> m_items;
     QList<QGraphicsItem *> m_topLevelItems;
     QList<PanelItem *> m_centredPanels;
+    QList<QGraphicsItem *> m_controls; // hit areas and buttons, in layout order
+    mutable QList<QGraphicsItem *> m_shownControls; // in reading order
+    mutable bool m_shownControlsStale = true;
+    bool m_publishPending = false;
+    QList<QPointer<QObject>> m_publishedChildren;
+    QHash<QString, bool> m_publishedAlternates;
+    QPointer<HitAreaItem> m_keyboardArea;
+    qsizetype m_keyboardIndex = 0;
     QPointer<HitAreaItem> m_pressedArea;
     QHash<int, Touch> m_touches;
     QPointer<QWindow> m_touchWindow;
