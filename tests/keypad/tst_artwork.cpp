@@ -2,7 +2,9 @@
 #include "signtable.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QSet>
+#include <QSvgRenderer>
 #include <QTest>
 
 using namespace Layout;
@@ -95,6 +97,7 @@ class TestArtwork : public QObject
 private slots:
     void assetHasItsPixelSize_data();
     void assetHasItsPixelSize();
+    void scalableIconShowsTheBitmapIcon();
     void connectionPictureIsTransparentAroundIt_data();
     void connectionPictureIsTransparentAroundIt();
     void tileLiesUnderHitArea_data();
@@ -126,6 +129,37 @@ void TestArtwork::assetHasItsPixelSize()
     const QImage image(file);
     QVERIFY2(!image.isNull(), qPrintable(file));
     QCOMPARE(image.size(), size);
+}
+
+// The SVG icon and the 256-pixel one are two renderings of one drawing: an SVG that lost its
+// glyphs, or one file regenerated without the other, shows here.
+void TestArtwork::scalableIconShowsTheBitmapIcon()
+{
+    const QImage bitmap = loadAsset(assetFile(QStringLiteral("zp-client")));
+    QSvgRenderer svg(QStringLiteral(ZP_ASSETS_DIR "/zp-client.svg"));
+    QVERIFY(svg.isValid());
+    QCOMPARE(svg.defaultSize(), bitmap.size());
+
+    QImage drawn(bitmap.size(), QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    svg.render(&painter);
+    painter.end();
+
+    // Edges may be smoothed a little differently; a shape missing or moved is not.
+    int differing = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb a = drawn.pixel(x, y);
+            const QRgb b = bitmap.pixel(x, y);
+            const int difference = qMax(qMax(qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b))),
+                qMax(qAbs(qBlue(a) - qBlue(b)), qAbs(qAlpha(a) - qAlpha(b))));
+            if (difference > 64)
+                ++differing;
+        }
+    }
+    QVERIFY2(differing <= drawn.width() * drawn.height() / 1000,
+        qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
 }
 
 void TestArtwork::connectionPictureIsTransparentAroundIt_data()

@@ -317,11 +317,9 @@ QImage IconPainter::connection(QSize size, bool connected)
     return image;
 }
 
-QImage IconPainter::programIcon(QSize size) const
+void IconPainter::programIcon(QPainter &painter, QSize size) const
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size.width() / 256.0, size.height() / 256.0);
 
@@ -360,5 +358,5 @@ QImage IconPainter::programIcon(QSize size) const
         GlyphPainter::paint(
             painter, parts, box, {1, 1}, GlyphPainter::fitScale(parts, box, {1, 1}, 3), 2.5);
     }
-    return image;
+    painter.restore();
 }

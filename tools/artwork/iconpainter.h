@@ -4,6 +4,7 @@
 #include "layout.h"
 
 #include <QImage>
+#include <QPainter>
 
 // Draws the pictures that are not sign charts: the control grid, the move pad's arrows, the
 // connection pictures and the program icon.
@@ -21,7 +22,8 @@ public:
     // Two monitors; when not connected, with a red badge bearing a white cross.
     static QImage connection(QSize size, bool connected);
 
-    QImage programIcon(QSize size) const;
+    // The program icon, in a square of size pixels; a vector painter gets it as outlines.
+    void programIcon(QPainter &painter, QSize size) const;
 
 private:
     const GlyphPainter &m_glyphs;

@@ -1,5 +1,6 @@
 // zp-artwork: draws every picture of the keypad from the layout tables and the sign table.
-//   zp-artwork <assets folder>   writes the PNG files the window loads
+//   zp-artwork <assets folder>   writes the PNG files the window loads, and the program
+//                                icon as PNG and SVG
 //   zp-artwork --sign-table      prints the sign table as Markdown
 
 #include "chartpainter.h"
@@ -9,8 +10,13 @@
 #include "picturegeometry.h"
 #include "signtable.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 namespace {
@@ -131,6 +137,44 @@ bool save(const QDir &folder, const QString &name, const QImage &image, QSize si
     return true;
 }
 
+// The 256-pixel bitmap and the scalable icon come from the same drawing. The SVG holds
+// the glyphs as outlines, so it needs no font where it is shown.
+bool saveProgramIcon(const QDir &folder, const IconPainter &icons)
+{
+    QImage image(programIconSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    icons.programIcon(painter, programIconSize);
+    painter.end();
+    if (!save(folder, QStringLiteral("zp-client"), image, programIconSize))
+        return false;
+
+    QBuffer svg;
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svg);
+    generator.setSize(programIconSize);
+    generator.setViewBox(QRect(QPoint(0, 0), programIconSize));
+    generator.setTitle(QStringLiteral("ZP Client"));
+    generator.setDescription(QStringLiteral("The icon of the ZP Client keypad"));
+    painter.begin(&generator);
+    icons.programIcon(painter, programIconSize);
+    painter.end();
+    // The generator gives the size in millimetres at its resolution, which renderers read back
+    // at resolutions of their own; in pixels, as the view box, every renderer agrees.
+    QString text = QString::fromUtf8(svg.data());
+    text.replace(QRegularExpression(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\"")),
+        QStringLiteral("<svg width=\"%1\" height=\"%2\"")
+            .arg(programIconSize.width())
+            .arg(programIconSize.height()));
+    QFile file(folder.filePath(QStringLiteral("zp-client.svg")));
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        QTextStream(stderr) << "cannot write " << file.fileName() << '\n';
+        return false;
+    }
+    return true;
+}
+
 bool movesLeft(const Layout::Row &arrow)
 {
     const QList<const Layout::Row *> areas = PictureGeometry::hitAreas(arrow);
@@ -208,8 +252,6 @@ int main(int argc, char *argv[])
         }
         ok = save(folder, name, image, row.bitmap) && ok;
     }
-    ok = save(folder, QStringLiteral("zp-client"), icons.programIcon(programIconSize),
-             programIconSize)
-        && ok;
+    ok = saveProgramIcon(folder, icons) && ok;
     return ok ? 0 : 1;
 }
