@@ -1,3 +1,4 @@
+#include "artwork.h"
 #include "discoverybench.h"
 #include "layout.h"
 #include "redrawbench.h"
@@ -55,7 +56,7 @@ void printInfo(QTextStream &out)
         if (row.kind != Layout::Kind::Image)
             continue;
         ++pictures;
-        if (QFile::exists(QStringLiteral(":/assets/%1.png").arg(QString::fromLatin1(row.name))))
+        if (Artwork::exists(QString::fromLatin1(row.name)))
             ++withArtwork;
     }
     out << "info CPU: " << cpuModel() << ", " << QThread::idealThreadCount() << " logical CPUs"

@@ -3,7 +3,7 @@
 #include "imagecontrolitem.h"
 
 BitmapListAnimation::BitmapListAnimation(
-    const QString &name, const QPixmap &frame, ImageControlItem *target, QObject *parent)
+    const QString &name, const Artwork &frame, ImageControlItem *target, QObject *parent)
     : QObject(parent)
     , m_frame(frame)
     , m_target(target)
@@ -18,5 +18,5 @@ void BitmapListAnimation::setEnabled(bool enabled)
     m_enabled = enabled;
     // Every step of a one-frame run paints the same frame, so the run is its last step.
     if (enabled && m_target)
-        m_target->setBitmap(m_frame);
+        m_target->setArtwork(m_frame);
 }

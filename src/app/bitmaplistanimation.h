@@ -1,7 +1,8 @@
 #pragma once
 
+#include "artwork.h"
+
 #include <QObject>
-#include <QPixmap>
 
 class ImageControlItem;
 
@@ -13,14 +14,14 @@ class BitmapListAnimation : public QObject
 
 public:
     BitmapListAnimation(
-        const QString &name, const QPixmap &frame, ImageControlItem *target, QObject *parent);
+        const QString &name, const Artwork &frame, ImageControlItem *target, QObject *parent);
 
     bool isEnabled() const { return m_enabled; }
     void setEnabled(bool enabled);
-    QPixmap frame() const { return m_frame; }
+    Artwork frame() const { return m_frame; }
 
 private:
-    QPixmap m_frame;
+    Artwork m_frame;
     ImageControlItem *m_target;
     bool m_enabled = false;
 };

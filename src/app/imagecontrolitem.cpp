@@ -1,6 +1,5 @@
 #include "imagecontrolitem.h"
 
-#include <QFile>
 #include <QPainter>
 
 ImageControlItem::ImageControlItem(const Layout::Row &row, QGraphicsItem *parent)
@@ -12,10 +11,7 @@ ImageControlItem::ImageControlItem(const Layout::Row &row, QGraphicsItem *parent
     setPos(row.rect.topLeft());
     setVisible(row.visible);
     setAcceptedMouseButtons(Qt::NoButton);
-    setCacheMode(QGraphicsItem::DeviceCoordinateCache);
-    const QString path = QStringLiteral(":/assets/%1.png").arg(name);
-    if (QFile::exists(path))
-        m_pixmap.load(path);
+    m_artwork = Artwork::load(name, row.bitmap);
 }
 
 QRectF ImageControlItem::boundingRect() const
@@ -23,21 +19,44 @@ QRectF ImageControlItem::boundingRect() const
     return QRectF(QPointF(0, 0), m_size);
 }
 
-void ImageControlItem::setBitmap(const QPixmap &pixmap)
+void ImageControlItem::setArtwork(const Artwork &artwork)
 {
-    m_pixmap = pixmap;
+    if (artwork == m_artwork)
+        return;
+    m_artwork = artwork;
+    m_drawn = QPixmap();
     update();
+}
+
+QRectF ImageControlItem::fittedRect() const
+{
+    QSizeF fitted = m_artwork.designSize();
+    fitted.scale(m_size, Qt::KeepAspectRatio);
+    return QRectF(
+        QPointF((m_size.width() - fitted.width()) / 2, (m_size.height() - fitted.height()) / 2),
+        fitted);
 }
 
 void ImageControlItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    if (m_pixmap.isNull())
+    if (m_artwork.isNull())
         return;
-    QSizeF fitted = m_pixmap.size();
-    fitted.scale(m_size, Qt::KeepAspectRatio);
-    const QRectF target(
-        QPointF((m_size.width() - fitted.width()) / 2, (m_size.height() - fitted.height()) / 2),
-        fitted);
-    painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    painter->drawPixmap(target, m_pixmap, m_pixmap.rect());
+    const QTransform toDevice = painter->deviceTransform();
+    const QRectF mapped = toDevice.mapRect(fittedRect());
+    const QRect drawn(QPoint(qRound(mapped.left()), qRound(mapped.top())),
+        QSize(qRound(mapped.width()), qRound(mapped.height())));
+    if (toDevice.type() > QTransform::TxScale) {
+        // Turned or sheared (never by the keypad itself): through the painter's transform.
+        const QPixmap picture = QPixmap::fromImage(m_artwork.render(m_artwork.designSize()));
+        painter->setRenderHint(QPainter::SmoothPixmapTransform);
+        painter->drawPixmap(fittedRect(), picture, picture.rect());
+        return;
+    }
+    if (m_drawn.size() != drawn.size())
+        m_drawn = QPixmap::fromImage(m_artwork.render(drawn.size()));
+    // One unit of the painter one device pixel, so that the picture is copied pixel for pixel.
+    const QTransform world = painter->worldTransform();
+    painter->setWorldTransform(toDevice.inverted() * world);
+    painter->drawPixmap(drawn.topLeft(), m_drawn);
+    painter->setWorldTransform(world);
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "artwork.h"
 #include "layout.h"
 
 #include <QGraphicsObject>
 #include <QPixmap>
 
-// Shows the picture that an animation paints into it, fitted to its rectangle. It takes no
-// presses: they reach the control beneath.
+// Shows the picture that an animation paints into it, fitted to its rectangle, drawn in the
+// device pixels it covers. It takes no presses: they reach the control beneath.
 class ImageControlItem : public QGraphicsObject
 {
     Q_OBJECT
@@ -17,10 +18,13 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
-    void setBitmap(const QPixmap &pixmap);
-    QPixmap bitmap() const { return m_pixmap; }
+    void setArtwork(const Artwork &artwork);
+    Artwork artwork() const { return m_artwork; }
 
 private:
+    QRectF fittedRect() const;
+
     QSizeF m_size;
-    QPixmap m_pixmap;
+    Artwork m_artwork;
+    QPixmap m_drawn; // m_artwork at the device size it last appeared at
 };

@@ -71,7 +71,8 @@ QRect PanelItem::filledDeviceRect(const QTransform &toDevice) const
 
 void PanelItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    const QTransform toDevice = painter->worldTransform();
+    // The device transform: on a high-density screen it holds the device pixel ratio too.
+    const QTransform toDevice = painter->deviceTransform();
     if (toDevice.type() <= QTransform::TxScale) {
         paintInDevicePixels(painter, toDevice);
         return;
@@ -102,7 +103,9 @@ void PanelItem::paintInDevicePixels(QPainter *painter, const QTransform &toDevic
             uncovered -= picture->coveredDeviceRect(childToDevice);
     }
 
-    painter->resetTransform();
+    // One unit of the painter one device pixel.
+    const QTransform world = painter->worldTransform();
+    painter->setWorldTransform(toDevice.inverted() * world);
     const QColor fill = fillColour();
     for (const QRect &r : uncovered)
         painter->fillRect(r, fill);
@@ -126,7 +129,7 @@ void PanelItem::paintInDevicePixels(QPainter *painter, const QTransform &toDevic
             painter->fillRect(edge, Border);
     }
     paintPointerInDevicePixels(painter, toDevice);
-    painter->setWorldTransform(toDevice);
+    painter->setWorldTransform(world);
 }
 
 // The pointer is antialiased, and drawing an antialiased shape costs as much as filling a

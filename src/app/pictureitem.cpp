@@ -1,15 +1,16 @@
 #include "pictureitem.h"
 
+#include "artwork.h"
 #include "backdrop.h"
+#include "picturecache.h"
 
-#include <QFile>
 #include <QGraphicsSceneMouseEvent>
-#include <QImageReader>
 #include <QPainter>
 
-PictureItem::PictureItem(const Layout::Row &row, QGraphicsItem *parent)
+PictureItem::PictureItem(const Layout::Row &row, QGraphicsItem *parent, const PictureCache *cache)
     : QGraphicsObject(parent)
     , m_row(row)
+    , m_cache(cache)
 {
     const QString name = QString::fromLatin1(row.name);
     setObjectName(name);
@@ -17,12 +18,10 @@ PictureItem::PictureItem(const Layout::Row &row, QGraphicsItem *parent)
     setVisible(row.visible);
     setAcceptedMouseButtons(Qt::LeftButton);
 
-    // Most pictures sit on alternate panels and other screens: decoding them all would
-    // hold up the first frame for pictures nobody sees yet.
-    const QString path = QStringLiteral(":/assets/%1.png").arg(name);
-    if (QFile::exists(path))
-        m_path = path;
-    else
+    // Most pictures sit on alternate panels and other screens: drawing them all would hold
+    // up the first frame for pictures nobody sees yet.
+    m_hasArtwork = Artwork::exists(name);
+    if (!m_hasArtwork)
         setCacheMode(QGraphicsItem::DeviceCoordinateCache);
 }
 
@@ -55,54 +54,63 @@ QColor PictureItem::panelFillUnder(const QTransform &toDevice) const
 
 QRect PictureItem::coveredDeviceRect(const QTransform &toDevice) const
 {
-    if (m_path.isEmpty() || !panelFillUnder(toDevice).isValid())
+    if (!m_hasArtwork || !panelFillUnder(toDevice).isValid())
         return {};
     return drawnDeviceRect(toDevice);
 }
 
+// Drawn in device pixels, the device pixel ratio of a high-density screen included: the
+// device transform, not the world transform, says how many pixels the picture covers.
 void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    const QTransform transform = painter->worldTransform();
-    const QRect drawn = drawnDeviceRect(transform);
-    const QColor background = panelFillUnder(transform);
-    if (!m_path.isEmpty() && (m_stretched.size() != drawn.size() || m_background != background))
-        stretch(drawn.size(), background);
-    if (m_stretched.isNull()) {
-        if (m_path.isEmpty())
-            paintStandIn(painter);
+    if (!m_hasArtwork) {
+        paintStandIn(painter);
         return;
     }
-    if (transform.type() > QTransform::TxScale) {
+    const QTransform toDevice = painter->deviceTransform();
+    if (toDevice.type() > QTransform::TxScale) {
+        // Turned or sheared (never by the keypad itself): through the painter's transform.
+        const QPixmap picture
+            = QPixmap::fromImage(Artwork::load(objectName(), m_row.bitmap).render(m_row.bitmap));
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
-        painter->drawPixmap(boundingRect(), m_stretched, m_stretched.rect());
+        painter->drawPixmap(boundingRect(), picture, picture.rect());
         return;
     }
-    painter->resetTransform();
+    const QRect drawn = drawnDeviceRect(toDevice);
+    const QColor background = panelFillUnder(toDevice);
+    if (m_stretched.size() != drawn.size() || m_background != background)
+        stretch(drawn.size(), background);
+    if (m_stretched.isNull())
+        return;
+    // One unit of the painter one device pixel, so that the picture is copied pixel for pixel.
+    const QTransform world = painter->worldTransform();
+    painter->setWorldTransform(toDevice.inverted() * world);
     painter->drawPixmap(drawn.topLeft(), m_stretched);
-    painter->setWorldTransform(transform);
+    painter->setWorldTransform(world);
 }
 
 // Kept here, not in the scene's item cache: that cache has a small budget shared by all
-// items, which a large screen overflows, and then every redraw stretches again. The decoded
-// bitmap is dropped, as the window takes its size once. The painter's bilinear stretch of a
-// premultiplied bitmap takes about half the time of QImage::scaled().
+// items, which a large screen overflows, and then every redraw draws again. The drawing
+// commands are dropped once drawn, as the window takes its size once.
 void PictureItem::stretch(QSize size, const QColor &background)
 {
     m_stretched = QPixmap();
     m_background = background;
     if (size.isEmpty())
         return;
-    const QImage bitmap
-        = QImageReader(m_path).read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (bitmap.isNull()) {
-        m_path.clear();
-        return;
+    const QString name = objectName();
+    QImage drawn = m_cache ? m_cache->find(name, size, background) : QImage();
+    if (drawn.isNull()) {
+        const Artwork artwork = Artwork::load(name, m_row.bitmap);
+        if (artwork.isNull()) {
+            m_hasArtwork = false;
+            return;
+        }
+        drawn = artwork.render(size, background);
+        if (m_cache)
+            m_cache->insert(name, drawn, background);
     }
-    m_stretched = QPixmap(size);
-    m_stretched.fill(background.isValid() ? background : QColor(Qt::transparent));
-    QPainter stretcher(&m_stretched);
-    stretcher.setRenderHint(QPainter::SmoothPixmapTransform);
-    stretcher.drawImage(m_stretched.rect(), bitmap, bitmap.rect());
+    m_stretched = QPixmap::fromImage(std::move(drawn));
 }
 
 // Without artwork the picture still shows where each sign can be pressed.

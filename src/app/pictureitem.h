@@ -5,16 +5,19 @@
 #include <QGraphicsObject>
 #include <QPixmap>
 
-// A chart picture: its bitmap stretched to its rectangle, without keeping the aspect
-// ratio. The bitmap is decoded and stretched when the picture first appears, and only the
-// stretched result is kept, for the size it last appeared at, so a redraw only copies it.
+// A chart picture stretched to its rectangle, without keeping the aspect ratio. It is drawn
+// in the device pixels it covers when it first appears, and again only when that size
+// changes, so a redraw only copies it.
+class PictureCache;
+
 class PictureItem : public QGraphicsObject
 {
     Q_OBJECT
 
 public:
     // row must outlive the item, as the rows of the layout tables do.
-    PictureItem(const Layout::Row &row, QGraphicsItem *parent);
+    // Pictures drawn before at the same size are taken from cache, when there is one.
+    PictureItem(const Layout::Row &row, QGraphicsItem *parent, const PictureCache *cache = nullptr);
 
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
@@ -33,8 +36,9 @@ private:
     void paintStandIn(QPainter *painter);
 
     const Layout::Row &m_row;
-    QString m_path; // empty: no artwork
-    QPixmap m_stretched; // the bitmap at the size of its rectangle on the screen
+    const PictureCache *m_cache;
+    bool m_hasArtwork = false;
+    QPixmap m_stretched; // the picture at the size of its rectangle on the screen
     QColor m_background; // what m_stretched was laid on; invalid: nothing (transparent)
     QList<QPair<QRectF, QString>> m_tiles; // hit areas over the picture, in picture units
 };

@@ -146,6 +146,8 @@ TMainClient::TMainClient()
 TMainClient::TMainClient(const Options &options)
     : QGraphicsView(registerMainClient(this))
     , m_options(options)
+    , m_pictureCache(options.pictureCacheFolder.isEmpty() ? PictureCache::defaultFolder()
+                                                          : options.pictureCacheFolder)
     , m_channel(new CommandChannel(this, options.replyWaitMs, options.connectTimeoutMs))
     , m_discovery(new Discovery(m_channel, options.discovery, this))
 {
@@ -233,7 +235,7 @@ void TMainClient::buildFromLayout()
             addPanel(row, parent);
             break;
         case Kind::Image:
-            addItem(row, parent, new PictureItem(row, parent));
+            addItem(row, parent, new PictureItem(row, parent, &m_pictureCache));
             break;
         case Kind::ImageControl:
             addItem(row, parent, new ImageControlItem(row, parent));
@@ -336,7 +338,7 @@ void TMainClient::addWidget(const Row &row, QGraphicsItem *parent, QWidget *widg
 void TMainClient::addAnimation(const Row &row, QGraphicsItem *parent)
 {
     const QString name = nameOf(row);
-    const QPixmap frame(QStringLiteral(":/assets/%1.png").arg(name));
+    const Artwork frame = Artwork::load(name, row.bitmap);
     auto *target = dynamic_cast<ImageControlItem *>(parent);
     m_components.insert(name, new BitmapListAnimation(name, frame, target, this));
 }

@@ -4,6 +4,7 @@
 #include "layout.h"
 #include "linkdefaults.h"
 #include "logmemo.h"
+#include "picturecache.h"
 
 #include <QElapsedTimer>
 #include <QGraphicsView>
@@ -44,6 +45,7 @@ public:
         int connectTimeoutMs = LinkDefaults::ConnectTimeoutMs;
         Discovery::Options discovery;
         QString settingsPath; // empty: ZP.INI in the documents folder
+        QString pictureCacheFolder; // empty: the user's cache folder
     };
 
     using MessageBoxFunction = std::function<void(const QString &text)>;
@@ -203,6 +205,7 @@ private:
     QString settingsPath() const;
 
     Options m_options;
+    PictureCache m_pictureCache;
     CommandChannel *m_channel;
     Discovery *m_discovery;
     MessageBoxFunction m_messageBox;

@@ -149,7 +149,7 @@ ChartPainter::ChartPainter(const GlyphPainter &glyphs)
     : m_glyphs(glyphs)
 { }
 
-QImage ChartPainter::paint(const Layout::Row &picture, QString *error) const
+bool ChartPainter::paint(QPainter &painter, const Layout::Row &picture, QString *error) const
 {
     const Look &look = lookOf(picture);
     const QPointF units = PictureGeometry::unitsPerPixel(picture);
@@ -161,7 +161,7 @@ QImage ChartPainter::paint(const Layout::Row &picture, QString *error) const
         if (!sign) {
             *error = QStringLiteral("%1: no sign for the hit area %2")
                          .arg(QString::fromLatin1(picture.name), command);
-            return {};
+            return false;
         }
         const QRectF rect = grown(PictureGeometry::toPixels(picture, area->rect),
             -look.inset / units.x(), -look.inset / units.y());
@@ -174,16 +174,14 @@ QImage ChartPainter::paint(const Layout::Row &picture, QString *error) const
     if (look.uniform || look.uniformText)
         equaliseRows(tiles, !look.uniform);
 
-    QImage image(picture.bitmap, QImage::Format_ARGB32_Premultiplied);
-    image.fill(look.ground);
-    QPainter painter(&image);
+    painter.fillRect(QRect(QPoint(0, 0), picture.bitmap), look.ground);
     paintCaptions(painter, picture);
     for (const SignTile &tile : tiles) {
         paintTile(painter, tile.rect, units, look, tileColour(tile.colour));
         GlyphPainter::paint(
             painter, tile.parts, signBox(tile.rect, units, look), units, tile.scale, look.weight);
     }
-    return image;
+    return true;
 }
 
 void ChartPainter::paintCaptions(QPainter &painter, const Layout::Row &picture) const

@@ -3,7 +3,7 @@
 #include "glyphpainter.h"
 #include "layout.h"
 
-#include <QImage>
+#include <QPainter>
 #include <QString>
 
 // Draws a chart picture: a rounded tile under every hit area, each showing its sign as the
@@ -13,9 +13,9 @@ class ChartPainter
 public:
     explicit ChartPainter(const GlyphPainter &glyphs);
 
-    // The picture at its bitmap size; null, with the reason in error, when a hit area has
-    // no row in the sign table.
-    QImage paint(const Layout::Row &picture, QString *error) const;
+    // Paints the picture in its bitmap's pixels, from (0, 0) to its bitmap size; false, with
+    // the reason in error, when a hit area has no row in the sign table.
+    bool paint(QPainter &painter, const Layout::Row &picture, QString *error) const;
 
     static QColor tileColour(SignTable::Tile tile);
 

@@ -203,10 +203,11 @@ void GlyphPainter::paint(QPainter &painter, const QList<Part> &parts, const QRec
     painter.translate(-bounds.center());
     for (const Part &part : parts) {
         const QColor colour = inkColour(part.ink);
-        painter.fillPath(part.path, colour);
-        if (weight > 0)
-            painter.strokePath(part.path,
-                QPen(colour, weight / scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setBrush(colour);
+        painter.setPen(weight > 0
+                ? QPen(colour, weight / scale, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin)
+                : QPen(Qt::NoPen));
+        painter.drawPath(part.path);
     }
     painter.restore();
 }

@@ -219,7 +219,7 @@ IconPainter::IconPainter(const GlyphPainter &glyphs)
     : m_glyphs(glyphs)
 { }
 
-QImage IconPainter::controlGrid(const Layout::Row &picture) const
+void IconPainter::controlGrid(QPainter &painter, const Layout::Row &picture) const
 {
     const QPointF units = PictureGeometry::unitsPerPixel(picture);
     const auto martyria = [this](QPainter &painter) {
@@ -255,9 +255,7 @@ QImage IconPainter::controlGrid(const Layout::Row &picture) const
         {QStringLiteral("SpeedButton31"), [](QPainter &p) { drawDiscArrow(p, false); }},
     };
 
-    QImage image(picture.bitmap, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     // Draw in the picture's units: the bitmap is stretched back to them on screen.
     painter.scale(1 / units.x(), 1 / units.y());
@@ -268,14 +266,12 @@ QImage IconPainter::controlGrid(const Layout::Row &picture) const
         if (const auto icon = icons.constFind(name); icon != icons.cend())
             inSquare(painter, centredSquare(tile, 0.8), *icon);
     }
-    return image;
+    painter.restore();
 }
 
-QImage IconPainter::moveArrow(QSize size, bool left)
+void IconPainter::moveArrow(QPainter &painter, QSize size, bool left)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size.width() / 100.0, size.height() / 100.0);
 
@@ -293,14 +289,12 @@ QImage IconPainter::moveArrow(QSize size, bool left)
     painter.setPen(roundPen(Qt::white, 4));
     painter.setBrush(Qt::white);
     painter.drawPath(arrow);
-    return image;
+    painter.restore();
 }
 
-QImage IconPainter::connection(QSize size, bool connected)
+void IconPainter::connection(QPainter &painter, QSize size, bool connected)
 {
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size.width() / 128.0, size.height() / 128.0);
 
@@ -314,7 +308,7 @@ QImage IconPainter::connection(QSize size, bool connected)
         painter.drawLine(QPointF(91, 20), QPointF(109, 38));
         painter.drawLine(QPointF(109, 20), QPointF(91, 38));
     }
-    return image;
+    painter.restore();
 }
 
 void IconPainter::programIcon(QPainter &painter, QSize size) const

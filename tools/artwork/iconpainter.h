@@ -3,7 +3,6 @@
 #include "glyphpainter.h"
 #include "layout.h"
 
-#include <QImage>
 #include <QPainter>
 
 // Draws the pictures that are not sign charts: the control grid, the move pad's arrows, the
@@ -13,14 +12,16 @@ class IconPainter
 public:
     explicit IconPainter(const GlyphPainter &glyphs);
 
+    // Each paints in its bitmap's pixels, from (0, 0) to its size, on a transparent ground.
+
     // The control grid: a rounded tile with an icon under each of its hit areas.
-    QImage controlGrid(const Layout::Row &picture) const;
+    void controlGrid(QPainter &painter, const Layout::Row &picture) const;
 
     // A green round arrow, pointing left or right.
-    static QImage moveArrow(QSize size, bool left);
+    static void moveArrow(QPainter &painter, QSize size, bool left);
 
     // Two monitors; when not connected, with a red badge bearing a white cross.
-    static QImage connection(QSize size, bool connected);
+    static void connection(QPainter &painter, QSize size, bool connected);
 
     // The program icon, in a square of size pixels; a vector painter gets it as outlines.
     void programIcon(QPainter &painter, QSize size) const;

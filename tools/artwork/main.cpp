@@ -1,5 +1,5 @@
 // zp-artwork: draws every picture of the keypad from the layout tables and the sign table.
-//   zp-artwork <assets folder>   writes the PNG files the window loads, and the program
+//   zp-artwork <assets folder>   writes the pictures the window draws, and the program
 //                                icon as PNG and SVG
 //   zp-artwork --sign-table      prints the sign table as Markdown
 
@@ -8,16 +8,19 @@
 #include "iconpainter.h"
 #include "layout.h"
 #include "picturegeometry.h"
+#include "shaperecorder.h"
 #include "signtable.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgGenerator>
 #include <QTextStream>
+#include <functional>
 
 namespace {
 
@@ -121,17 +124,49 @@ void printSignTable()
     }
 }
 
-bool save(const QDir &folder, const QString &name, const QImage &image, QSize size)
+// Paints a picture; false when it cannot, having said why.
+using Draw = std::function<bool(QPainter &)>;
+
+// The pictures the window shows are kept as the shapes that draw them, so that the window
+// draws them at whatever size they cover on its screen. They hold outlines, never text, so
+// they need no font where they are shown.
+bool savePicture(const QDir &folder, const QString &name, QSize size, const Draw &draw)
 {
-    QTextStream err(stderr);
-    if (image.size() != size) {
-        err << name << ": drawn at " << image.width() << "x" << image.height() << ", not "
-            << size.width() << "x" << size.height() << '\n';
+    ShapeRecorder recorder(size);
+    QPainter painter(&recorder);
+    if (!draw(painter))
+        return false;
+    painter.end();
+    const QString path = folder.filePath(name + QStringLiteral(".shapes"));
+    if (recorder.failed()) {
+        QTextStream(stderr) << name << ": drawn with text or a bitmap, not with outlines\n";
         return false;
     }
+    const QByteArray bytes = recorder.shapes().toBytes();
+    if (bytes.isEmpty()) {
+        QTextStream(stderr) << name << ": drawn too far outside its picture\n";
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 || !file.flush()) {
+        QTextStream(stderr) << "cannot write " << path << '\n';
+        return false;
+    }
+    return true;
+}
+
+// The program's icon is a bitmap: desktops want one.
+bool saveBitmap(const QDir &folder, const QString &name, QSize size, const Draw &draw)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    if (!draw(painter))
+        return false;
+    painter.end();
     const QString path = folder.filePath(name + QStringLiteral(".png"));
     if (!image.save(path, "PNG")) {
-        err << "cannot write " << path << '\n';
+        QTextStream(stderr) << "cannot write " << path << '\n';
         return false;
     }
     return true;
@@ -141,12 +176,11 @@ bool save(const QDir &folder, const QString &name, const QImage &image, QSize si
 // the glyphs as outlines, so it needs no font where it is shown.
 bool saveProgramIcon(const QDir &folder, const IconPainter &icons)
 {
-    QImage image(programIconSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    icons.programIcon(painter, programIconSize);
-    painter.end();
-    if (!save(folder, QStringLiteral("zp-client"), image, programIconSize))
+    const auto draw = [&](QPainter &painter) {
+        icons.programIcon(painter, programIconSize);
+        return true;
+    };
+    if (!saveBitmap(folder, QStringLiteral("zp-client"), programIconSize, draw))
         return false;
 
     QBuffer svg;
@@ -156,7 +190,7 @@ bool saveProgramIcon(const QDir &folder, const IconPainter &icons)
     generator.setViewBox(QRect(QPoint(0, 0), programIconSize));
     generator.setTitle(QStringLiteral("ZP Client"));
     generator.setDescription(QStringLiteral("The icon of the ZP Client keypad"));
-    painter.begin(&generator);
+    QPainter painter(&generator);
     icons.programIcon(painter, programIconSize);
     painter.end();
     // The generator gives the size in millimetres at its resolution, which renderers read back
@@ -223,34 +257,43 @@ int main(int argc, char *argv[])
     bool ok = true;
     for (const Layout::Row &row : Layout::rows()) {
         const QString name = QString::fromLatin1(row.name);
-        QImage image;
+        Draw draw;
         switch (row.kind) {
         case Layout::Kind::Image:
             if (qstrcmp(row.name, controlGrid) == 0) {
-                image = icons.controlGrid(row);
+                draw = [&](QPainter &painter) {
+                    icons.controlGrid(painter, row);
+                    return true;
+                };
             } else {
-                QString error;
-                image = charts.paint(row, &error);
-                if (image.isNull()) {
+                draw = [&](QPainter &painter) {
+                    QString error;
+                    if (charts.paint(painter, row, &error))
+                        return true;
                     err << error << '\n';
-                    ok = false;
-                    continue;
-                }
+                    return false;
+                };
             }
             break;
         case Layout::Kind::ImageControl:
             if (row.bitmap.isEmpty())
                 continue; // it shows the connection pictures instead
-            image = IconPainter::moveArrow(row.bitmap, movesLeft(row));
+            draw = [&](QPainter &painter) {
+                IconPainter::moveArrow(painter, row.bitmap, movesLeft(row));
+                return true;
+            };
             break;
         case Layout::Kind::BitmapListAnimation:
             // The animation enabled at start shows the link as not yet connected.
-            image = IconPainter::connection(row.bitmap, !row.visible);
+            draw = [&](QPainter &painter) {
+                IconPainter::connection(painter, row.bitmap, !row.visible);
+                return true;
+            };
             break;
         default:
             continue;
         }
-        ok = save(folder, name, image, row.bitmap) && ok;
+        ok = savePicture(folder, name, row.bitmap, draw) && ok;
     }
     ok = saveProgramIcon(folder, icons) && ok;
     return ok ? 0 : 1;

@@ -1,6 +1,8 @@
 #include "layout.h"
+#include "shapelist.h"
 #include "signtable.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QSet>
@@ -16,16 +18,43 @@ QString str(const char *text)
     return QString::fromLatin1(text);
 }
 
+// The window's pictures are drawing commands; the program's icon is a bitmap.
 QString assetFile(const QString &name)
 {
-    return QStringLiteral(ZP_ASSETS_DIR "/%1.png").arg(name);
+    return QStringLiteral(ZP_ASSETS_DIR "/%1.shapes").arg(name);
 }
 
-// Premultiplied, so that every fully transparent pixel compares equal whatever colour the
-// file keeps under it.
-QImage loadAsset(const QString &file)
+QString iconFile()
 {
-    return QImage(file).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return QStringLiteral(ZP_ASSETS_DIR "/zp-client.png");
+}
+
+std::optional<ShapeList> readShapes(const QString &file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return ShapeList::fromBytes(in.readAll());
+}
+
+QImage loadIcon()
+{
+    return QImage(iconFile()).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// A picture drawn at the bitmap size the layout gives it, as a bitmap of that size held it.
+// Premultiplied, so that every fully transparent pixel compares equal whatever colour lies
+// under it.
+QImage loadAsset(const QString &file, QSize size)
+{
+    const std::optional<ShapeList> shapes = readShapes(file);
+    if (!shapes)
+        return {};
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    shapes->paint(painter);
+    return image;
 }
 
 // The components the window paints from a file of the assets.
@@ -90,13 +119,14 @@ bool sameGlyphs(const SignTable::Row &a, const SignTable::Row &b)
 
 } // namespace
 
-class TestArtwork : public QObject
+class TestAssets : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void assetHasItsPixelSize_data();
-    void assetHasItsPixelSize();
+    void programIconHasItsPixelSize();
+    void pictureFitsItsDesignSize_data();
+    void pictureFitsItsDesignSize();
     void scalableIconShowsTheBitmapIcon();
     void connectionPictureIsTransparentAroundIt_data();
     void connectionPictureIsTransparentAroundIt();
@@ -111,31 +141,45 @@ private slots:
     void signsOfAPictureDiffer();
 };
 
-void TestArtwork::assetHasItsPixelSize_data()
+void TestAssets::programIconHasItsPixelSize()
+{
+    QCOMPARE(loadIcon().size(), QSize(256, 256));
+}
+
+void TestAssets::pictureFitsItsDesignSize_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QSize>("size");
 
     for (const Row *picture : pictures())
         QTest::newRow(picture->name) << assetFile(str(picture->name)) << picture->bitmap;
-    QTest::newRow("program icon") << assetFile(QStringLiteral("zp-client")) << QSize(256, 256);
 }
 
-void TestArtwork::assetHasItsPixelSize()
+// The window stretches a picture from the bitmap size the layout gives it: one drawn for
+// another size would come out shrunk into a corner or cut off.
+void TestAssets::pictureFitsItsDesignSize()
 {
     QFETCH(QString, file);
     QFETCH(QSize, size);
 
-    const QImage image(file);
-    QVERIFY2(!image.isNull(), qPrintable(file));
-    QCOMPARE(image.size(), size);
+    const std::optional<ShapeList> shapes = readShapes(file);
+    QVERIFY2(shapes, qPrintable(file));
+    const QRect drawn = shapes->boundingRect().toAlignedRect();
+    QVERIFY2(QRect(QPoint(0, 0), size).adjusted(-2, -2, 2, 2).contains(drawn),
+        qPrintable(QStringLiteral("drawn over %1,%2 %3x%4")
+                       .arg(drawn.x())
+                       .arg(drawn.y())
+                       .arg(drawn.width())
+                       .arg(drawn.height())));
+    QVERIFY(drawn.width() >= size.width() * 3 / 4);
+    QVERIFY(drawn.height() >= size.height() * 3 / 4);
 }
 
 // The SVG icon and the 256-pixel one are two renderings of one drawing: an SVG that lost its
 // glyphs, or one file regenerated without the other, shows here.
-void TestArtwork::scalableIconShowsTheBitmapIcon()
+void TestAssets::scalableIconShowsTheBitmapIcon()
 {
-    const QImage bitmap = loadAsset(assetFile(QStringLiteral("zp-client")));
+    const QImage bitmap = loadIcon();
     QSvgRenderer svg(QStringLiteral(ZP_ASSETS_DIR "/zp-client.svg"));
     QVERIFY(svg.isValid());
     QCOMPARE(svg.defaultSize(), bitmap.size());
@@ -162,48 +206,51 @@ void TestArtwork::scalableIconShowsTheBitmapIcon()
         qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
 }
 
-void TestArtwork::connectionPictureIsTransparentAroundIt_data()
+void TestAssets::connectionPictureIsTransparentAroundIt_data()
 {
     QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
 
     for (const Row *picture : pictures()) {
         if (picture->kind == Kind::BitmapListAnimation)
-            QTest::newRow(picture->name) << assetFile(str(picture->name));
+            QTest::newRow(picture->name) << assetFile(str(picture->name)) << picture->bitmap;
     }
 }
 
-void TestArtwork::connectionPictureIsTransparentAroundIt()
+void TestAssets::connectionPictureIsTransparentAroundIt()
 {
     QFETCH(QString, file);
+    QFETCH(QSize, size);
 
-    const QImage image(file);
+    const QImage image = loadAsset(file, size);
     QVERIFY2(!image.isNull(), qPrintable(file));
-    QVERIFY(image.hasAlphaChannel());
     const QRect all = image.rect();
     for (const QPoint corner : {all.topLeft(), all.topRight(), all.bottomLeft(), all.bottomRight()})
         QCOMPARE(qAlpha(image.pixel(corner)), 0);
     QCOMPARE(qAlpha(image.pixel(all.center())), 255);
 }
 
-void TestArtwork::tileLiesUnderHitArea_data()
+void TestAssets::tileLiesUnderHitArea_data()
 {
     QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
     QTest::addColumn<QRect>("area");
 
     for (const Row *picture : pictures()) {
         for (const Row *area : hitAreasOver(*picture)) {
-            QTest::addRow("%s %s", picture->name, area->name)
-                << assetFile(str(picture->name)) << inPixels(*picture, area->rect);
+            QTest::addRow("%s %s", picture->name, area->name) << assetFile(
+                str(picture->name)) << picture->bitmap << inPixels(*picture, area->rect);
         }
     }
 }
 
-void TestArtwork::tileLiesUnderHitArea()
+void TestAssets::tileLiesUnderHitArea()
 {
     QFETCH(QString, file);
+    QFETCH(QSize, size);
     QFETCH(QRect, area);
 
-    const QImage image = loadAsset(file);
+    const QImage image = loadAsset(file, size);
     QVERIFY2(!image.isNull(), qPrintable(file));
     // The top left corner shows the picture's ground: every tile keeps clear of it.
     const QRgb ground = image.pixel(0, 0);
@@ -216,9 +263,10 @@ void TestArtwork::tileLiesUnderHitArea()
     }
 }
 
-void TestArtwork::tilesOfAPictureDiffer_data()
+void TestAssets::tilesOfAPictureDiffer_data()
 {
     QTest::addColumn<QString>("file");
+    QTest::addColumn<QSize>("size");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QList<QRect>>("tiles");
 
@@ -232,17 +280,19 @@ void TestArtwork::tilesOfAPictureDiffer_data()
             names.append(str(area->name));
             tiles.append(inPixels(*picture, area->rect));
         }
-        QTest::newRow(picture->name) << assetFile(str(picture->name)) << names << tiles;
+        QTest::newRow(picture->name)
+            << assetFile(str(picture->name)) << picture->bitmap << names << tiles;
     }
 }
 
-void TestArtwork::tilesOfAPictureDiffer()
+void TestAssets::tilesOfAPictureDiffer()
 {
     QFETCH(QString, file);
+    QFETCH(QSize, size);
     QFETCH(QStringList, names);
     QFETCH(QList<QRect>, tiles);
 
-    const QImage image = loadAsset(file);
+    const QImage image = loadAsset(file, size);
     QVERIFY2(!image.isNull(), qPrintable(file));
     // Tiles differ in size by a pixel or two; compare the middles, where the signs are.
     for (qsizetype i = 0; i < tiles.size(); ++i) {
@@ -259,7 +309,7 @@ void TestArtwork::tilesOfAPictureDiffer()
     }
 }
 
-void TestArtwork::signHitAreaHasARow_data()
+void TestAssets::signHitAreaHasARow_data()
 {
     QTest::addColumn<QString>("command");
 
@@ -269,7 +319,7 @@ void TestArtwork::signHitAreaHasARow_data()
     }
 }
 
-void TestArtwork::signHitAreaHasARow()
+void TestAssets::signHitAreaHasARow()
 {
     QFETCH(QString, command);
 
@@ -280,7 +330,7 @@ void TestArtwork::signHitAreaHasARow()
     QVERIFY(!QString::fromUtf8(sign->latin).trimmed().isEmpty());
 }
 
-void TestArtwork::rowsNameSignHitAreas()
+void TestAssets::rowsNameSignHitAreas()
 {
     QSet<QString> seen;
     for (const SignTable::Row &sign : SignTable::rows()) {
@@ -293,7 +343,7 @@ void TestArtwork::rowsNameSignHitAreas()
     }
 }
 
-void TestArtwork::signsOfAPictureDiffer_data()
+void TestAssets::signsOfAPictureDiffer_data()
 {
     QTest::addColumn<QStringList>("commands");
 
@@ -310,7 +360,7 @@ void TestArtwork::signsOfAPictureDiffer_data()
 
 // Tiles of different colours showing the same glyphs would pass the pixel comparison; a
 // cantor would still see two equal signs.
-void TestArtwork::signsOfAPictureDiffer()
+void TestAssets::signsOfAPictureDiffer()
 {
     QFETCH(QStringList, commands);
 
@@ -328,5 +378,5 @@ void TestArtwork::signsOfAPictureDiffer()
     }
 }
 
-QTEST_MAIN(TestArtwork)
-#include "tst_artwork.moc"
+QTEST_MAIN(TestAssets)
+#include "tst_assets.moc"
