@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "report.h"
 
 using namespace Qt::StringLiterals;

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Registers a Qt Test executable built from tests/<folder>/<name>.cpp.
 # Every test runs on the offscreen platform, so no display is needed.
 function(add_zp_test name)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // What a press rule acts on: the pressed control's send, the main screen's panels and the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "commandchannel.h"
 #include "messages.h"
 #include "scriptedserver.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Real broadcast discovery in network namespaces. The keypad's namespace is on two networks,
 # A (which holds its default route) and B, each a virtual cable to a namespace of its own
 # where zp-standin can run. The keypad must find a server on either network, connect to

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // zp-artwork: draws every picture of the keypad from the layout tables and the sign table.
 //   zp-artwork <assets folder>   writes the pictures the window draws, and the program
 //                                icon as PNG and SVG
