@@ -32,10 +32,12 @@ int main(int argc, char *argv[])
     ZpApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("ZP Client"));
     app.setApplicationVersion(QStringLiteral("2.1.2.0"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/assets/zp-client.png")));
 
     try {
         TMainClient window;
+        // On the window, not the application: every widget of the scene has a hidden window
+        // of its own, and an application icon is decoded and handed to each of them.
+        window.setWindowIcon(QIcon(QStringLiteral(":/assets/zp-client.png")));
         // Without a window manager the full-screen request alone leaves the window at its
         // old size, so it is also given the screen's whole geometry.
         window.setGeometry(window.screen()->geometry());

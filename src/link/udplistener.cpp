@@ -3,6 +3,7 @@
 #include "udplistener.h"
 
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QUdpSocket>
 #include <optional>
 
@@ -84,13 +85,17 @@ bool UdpListener::open()
         return fail(text);
     };
 
+    // Discovery never goes through a proxy: without this, a bind asks the proxy settings
+    // and leaves the toolkit's proxy look-up thread running for the program's life.
     auto *ipv4 = new QUdpSocket(this);
+    ipv4->setProxy(QNetworkProxy::NoProxy);
     if (!ipv4->bind(QHostAddress::AnyIPv4, m_port, QAbstractSocket::DontShareAddress))
         return failBind(ipv4);
     m_sockets.append(ipv4);
 
     // Qt binds the IPv6 any-address as IPv6-only, so it can share the port number.
     auto *ipv6 = new QUdpSocket(this);
+    ipv6->setProxy(QNetworkProxy::NoProxy);
     if (ipv6->bind(QHostAddress::AnyIPv6, ipv4->localPort(), QAbstractSocket::DontShareAddress))
         m_sockets.append(ipv6);
     else if (meansNoIPv6(ipv6->error()))

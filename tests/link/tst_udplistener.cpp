@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QNetworkProxy>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
@@ -80,6 +81,7 @@ private slots:
     void occupiedPortLeavesNothingBound_data();
     void occupiedPortLeavesNothingBound();
     void switchingOffAndOn();
+    void bindingAsksNoProxy();
     void send();
     void sendFailures_data();
     void sendFailures();
@@ -322,6 +324,36 @@ void TestUdpListener::switchingOffAndOn()
     QTRY_VERIFY(!spy.isEmpty());
     QVERIFY(letSocketsAnnounce());
     QCOMPARE(payloads(spy), QList<QByteArray> {"after"});
+}
+
+namespace {
+
+// Counts the proxy look-ups made while it is the application's proxy factory.
+class CountingProxyFactory : public QNetworkProxyFactory
+{
+public:
+    QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery &) override
+    {
+        ++queries;
+        return {QNetworkProxy(QNetworkProxy::NoProxy)};
+    }
+    int queries = 0;
+};
+
+} // namespace
+
+// A look-up of the proxy settings starts a thread of the toolkit's that then runs for the
+// program's life; discovery never goes through a proxy, so it never asks.
+void TestUdpListener::bindingAsksNoProxy()
+{
+    auto *factory = new CountingProxyFactory;
+    QNetworkProxyFactory::setApplicationProxyFactory(factory); // the toolkit owns it
+    UdpListener listener(nullptr, 0);
+    listener.setActive(true);
+    QVERIFY(listener.isActive());
+    const int queries = factory->queries;
+    QNetworkProxyFactory::setApplicationProxyFactory(nullptr);
+    QCOMPARE(queries, 0);
 }
 
 // A real broadcast only ever leaves inside the network namespaces of the end-to-end test:
