@@ -141,7 +141,9 @@ void UdpListener::release()
 {
     if (m_holds == 0)
         return;
-    if (--m_holds == 0 && m_active)
+    // Only when a pass found datagrams waiting while held: a pass for nothing would cost
+    // a wakeup and an empty read per socket on every tick and every tap.
+    if (--m_holds == 0 && m_active && m_waitingWhileHeld)
         scheduleDelivery();
 }
 
@@ -158,13 +160,18 @@ void UdpListener::scheduleDelivery()
 void UdpListener::deliverPending()
 {
     m_deliveryScheduled = false;
+    m_waitingWhileHeld = false;
     const quint64 generation = m_generation;
     int budget = MaxDatagramsPerPass;
     QList<QUdpSocket *> undrained = m_sockets;
     while (!undrained.isEmpty()) {
         for (qsizetype i = 0; i < undrained.size();) {
-            if (m_holds > 0 || m_generation != generation)
+            if (m_generation != generation)
                 return;
+            if (m_holds > 0) {
+                m_waitingWhileHeld = true;
+                return;
+            }
             if (budget-- == 0) {
                 scheduleDelivery();
                 return;

@@ -65,4 +65,5 @@ private:
     quint64 m_generation = 0;
     bool m_active = false;
     bool m_deliveryScheduled = false;
+    bool m_waitingWhileHeld = false; // a pass met the hold: datagrams may be waiting
 };

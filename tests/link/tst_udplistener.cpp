@@ -75,6 +75,7 @@ private slots:
     void bothAddressFamilies_data();
     void bothAddressFamilies();
     void holdKeepsDatagramsWaiting();
+    void releaseWithNothingWaitingPostsNothing();
     void noSecondDeliveryInsideAHandler();
     void latecomerCannotBind_data();
     void latecomerCannotBind();
@@ -194,6 +195,49 @@ void TestUdpListener::holdKeepsDatagramsWaiting()
     QCOMPARE(spy.size(), 0); // delivery resumes from the event loop, not inside release()
     QTRY_COMPARE(payloads(spy), (QList<QByteArray> {"a", "b", "c"}));
     QVERIFY(!listener.isHeld());
+}
+
+namespace {
+
+// Counts the queued calls an object receives: each delivery pass is one.
+class QueuedCallCounter : public QObject
+{
+public:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MetaCall)
+            ++calls;
+        return false;
+    }
+    int calls = 0;
+};
+
+} // namespace
+
+// Discovery holds the listener around every tick and every tap; releasing it when nothing
+// came meanwhile must cost nothing, not a wakeup and an empty read per socket.
+void TestUdpListener::releaseWithNothingWaitingPostsNothing()
+{
+    UdpListener listener(nullptr, 0);
+    listener.setActive(true);
+    QVERIFY(letSocketsAnnounce());
+    QueuedCallCounter counter;
+    listener.installEventFilter(&counter);
+    QSignalSpy spy(&listener, &UdpListener::datagramReceived);
+
+    for (int i = 0; i < 3; ++i) {
+        listener.hold();
+        listener.release();
+    }
+    QVERIFY(letSocketsAnnounce());
+    QCOMPARE(counter.calls, 0);
+
+    // Something that came while held is still delivered after the release.
+    listener.hold();
+    QVERIFY(sendTo(listener.localPort(), "while held"));
+    QVERIFY(letSocketsAnnounce());
+    listener.release();
+    QTRY_COMPARE(payloads(spy), QList<QByteArray> {"while held"});
 }
 
 // A handler that opens a modal box runs a nested event loop; the next datagram must wait.
