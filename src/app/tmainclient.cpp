@@ -215,6 +215,12 @@ TMainClient::~TMainClient()
     // new cache for it that nothing frees: the caches go first.
     for (QGraphicsItem *item : std::as_const(m_items))
         item->setCacheMode(QGraphicsItem::NoCache);
+    // The scene's items are destroyed after this object has stopped being a window: hiding
+    // them then must not reach its handlers.
+    for (QGraphicsItem *item : std::as_const(m_items)) {
+        if (QGraphicsObject *object = item->toGraphicsObject())
+            disconnect(object, nullptr, this, nullptr);
+    }
 }
 
 // Start: the scene from the layout.
