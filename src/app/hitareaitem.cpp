@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QTimer>
 #include <QVariantAnimation>
 
@@ -63,21 +64,12 @@ void HitAreaItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         painter->drawText(r, Qt::AlignCenter, m_text);
     }
 
-    if (m_flashing) {
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(ConfirmedColour);
-        painter->drawEllipse(r);
-    } else if (m_pressed) {
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(PressedColour);
-        painter->drawEllipse(r);
-    } else if (m_highlight > 0.0) {
-        QColor c = HoverColour;
-        c.setAlphaF(c.alphaF() * m_highlight);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(c);
-        painter->drawEllipse(r);
-    }
+    if (m_flashing)
+        paintEllipse(painter, ConfirmedColour, 1.0);
+    else if (m_pressed)
+        paintEllipse(painter, PressedColour, 1.0);
+    else if (m_highlight > 0.0)
+        paintEllipse(painter, HoverColour, m_highlight);
 
     if (m_keyboardFocus) {
         // In device pixels, so that the ring stays as thin on a large screen as on a small one.
@@ -87,6 +79,50 @@ void HitAreaItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(r.adjusted(1, 1, -1, -1));
     }
+}
+
+// An antialiased ellipse costs the painter as much as a panel (it hands the work to its
+// thread pool), and the hover look is painted on every frame of its fade. So each ellipse is
+// drawn once per size and colour, in device pixels, and copied after that; the fade is the
+// copy's opacity.
+void HitAreaItem::paintEllipse(QPainter *painter, const QColor &colour, qreal strength) const
+{
+    const QTransform toDevice = painter->deviceTransform();
+    const qreal opacity = colour.alphaF() * strength;
+    if (toDevice.type() > QTransform::TxScale) {
+        QColor faded = colour;
+        faded.setAlphaF(opacity);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(faded);
+        painter->drawEllipse(boundingRect());
+        return;
+    }
+    const QRectF mapped = toDevice.mapRect(boundingRect());
+    const QRect device(QPoint(qRound(mapped.left()), qRound(mapped.top())),
+        QSize(qRound(mapped.width()), qRound(mapped.height())));
+    if (device.isEmpty())
+        return;
+    const QString key = QStringLiteral("zp-ellipse-%1x%2-%3")
+                            .arg(device.width())
+                            .arg(device.height())
+                            .arg(colour.rgb(), 8, 16);
+    QPixmap ellipse;
+    if (!QPixmapCache::find(key, &ellipse)) {
+        ellipse = QPixmap(device.size());
+        ellipse.fill(Qt::transparent);
+        QPainter drawer(&ellipse);
+        drawer.setRenderHint(QPainter::Antialiasing);
+        drawer.setPen(Qt::NoPen);
+        drawer.setBrush(QColor(colour.rgb()));
+        drawer.drawEllipse(QRectF(ellipse.rect()));
+        drawer.end();
+        QPixmapCache::insert(key, ellipse);
+    }
+    painter->save();
+    painter->setOpacity(painter->opacity() * opacity);
+    painter->setWorldTransform(toDevice.inverted() * painter->worldTransform());
+    painter->drawPixmap(device.topLeft(), ellipse);
+    painter->restore();
 }
 
 void HitAreaItem::setKeyboardFocus(bool focus)

@@ -66,6 +66,7 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
 private:
+    void paintEllipse(QPainter *painter, const QColor &colour, qreal strength) const;
     void fadeTo(qreal target);
     void setPressed(bool pressed);
 
