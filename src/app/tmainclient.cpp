@@ -203,6 +203,7 @@ TMainClient::TMainClient(const Options &options)
     } catch (...) {
         // The program ends with a start-up error; nothing may reach the half-made window.
         MainClient = nullptr;
+        prepareSceneForDestruction();
         throw;
     }
 }
@@ -211,13 +212,17 @@ TMainClient::~TMainClient()
 {
     if (MainClient == this)
         MainClient = nullptr;
-    // A cached item that loses the focus while the scene destroys it makes the toolkit build a
-    // new cache for it that nothing frees: the caches go first.
-    for (QGraphicsItem *item : std::as_const(m_items))
-        item->setCacheMode(QGraphicsItem::NoCache);
-    // The scene's items are destroyed after this object has stopped being a window: hiding
-    // them then must not reach its handlers.
+    prepareSceneForDestruction();
+}
+
+// The scene goes with the base class, after this object has stopped being a window.
+void TMainClient::prepareSceneForDestruction()
+{
     for (QGraphicsItem *item : std::as_const(m_items)) {
+        // A cached item that loses the focus while the scene destroys it makes the toolkit
+        // build a new cache for it that nothing frees: the caches go first.
+        item->setCacheMode(QGraphicsItem::NoCache);
+        // Hiding an item while the scene destroys it must not reach a handler of this object.
         if (QGraphicsObject *object = item->toGraphicsObject())
             disconnect(object, nullptr, this, nullptr);
     }

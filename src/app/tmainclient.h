@@ -153,6 +153,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void prepareSceneForDestruction();
     class Surface;
 
     // A finger on the screen: on a hit area, or standing in for the mouse on anything else.
