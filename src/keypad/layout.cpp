@@ -29,4 +29,16 @@ const Row *find(QStringView name)
     return index.value(name.toString(), nullptr);
 }
 
+QList<const Row *> pictures()
+{
+    QList<const Row *> found;
+    for (const Row &row : rows()) {
+        const bool pictureKind = row.kind == Kind::Image || row.kind == Kind::ImageControl
+            || row.kind == Kind::BitmapListAnimation;
+        if (pictureKind && !row.bitmap.isEmpty())
+            found.append(&row);
+    }
+    return found;
+}
+
 } // namespace Layout

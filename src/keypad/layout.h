@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <QList>
 #include <QPointF>
 #include <QRectF>
 #include <QSize>
@@ -100,6 +101,10 @@ std::span<const Row> rows();
 
 // The row of a component, or nullptr.
 const Row *find(QStringView name);
+
+// The rows the window shows a picture for, drawn for the row's bitmap size: images, image
+// controls and the animations' frames.
+QList<const Row *> pictures();
 
 // The tables, by screen; rows() joins them in this order.
 std::span<const Row> mainScreenRows(); // Panel1 and its contents

@@ -11,18 +11,6 @@ using namespace Layout;
 
 namespace {
 
-QList<const Row *> pictureRows()
-{
-    QList<const Row *> found;
-    for (const Row &row : rows()) {
-        const bool pictureKind = row.kind == Kind::Image || row.kind == Kind::ImageControl
-            || row.kind == Kind::BitmapListAnimation;
-        if (pictureKind && !row.bitmap.isEmpty())
-            found.append(&row);
-    }
-    return found;
-}
-
 // Mean difference per channel, 0 to 255, of two images of one size.
 double meanDifference(const QImage &a, const QImage &b)
 {
@@ -133,7 +121,7 @@ void TestArtwork::drawnFinerThanItsBitmap_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("design");
 
-    for (const Row *row : pictureRows())
+    for (const Row *row : pictures())
         QTest::newRow(row->name) << QString::fromLatin1(row->name) << row->bitmap;
 }
 
@@ -164,7 +152,7 @@ void TestArtwork::windowDrawsPicturesInDevicePixels_data()
 
     // The pictures shown at start that nothing else is drawn over (the status picture lies
     // over the control grid).
-    for (const Row *row : pictureRows()) {
+    for (const Row *row : pictures()) {
         const QString name = QString::fromLatin1(row->name);
         const bool covered = std::ranges::any_of(rows(), [row](const Row &other) {
             if (other.kind != Kind::ImageControl)

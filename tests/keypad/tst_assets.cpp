@@ -59,19 +59,6 @@ QImage loadAsset(const QString &file, QSize size)
     return image;
 }
 
-// The components the window paints from a file of the assets.
-QList<const Row *> pictures()
-{
-    QList<const Row *> found;
-    for (const Row &row : rows()) {
-        const bool pictureKind = row.kind == Kind::Image || row.kind == Kind::ImageControl
-            || row.kind == Kind::BitmapListAnimation;
-        if (pictureKind && !row.bitmap.isEmpty())
-            found.append(&row);
-    }
-    return found;
-}
-
 bool isHitArea(const Row &row)
 {
     return row.kind == Kind::SpeedButton
