@@ -8,6 +8,7 @@
 namespace {
 
 SignalWatcher *activeWatcher = nullptr;
+HANDLE watcherGone = nullptr; // set once the program has left its event loop and cleaned up
 
 // Runs on a thread of its own that the console makes for the event.
 BOOL WINAPI onConsoleEvent(DWORD type)
@@ -16,6 +17,10 @@ BOOL WINAPI onConsoleEvent(DWORD type)
         return FALSE;
     QMetaObject::invokeMethod(
         activeWatcher, &SignalWatcher::terminationRequested, Qt::QueuedConnection);
+    // After a closed console the system ends the process as soon as this returns, so the
+    // program is given the few seconds the system allows to close its sockets and report.
+    if (type == CTRL_CLOSE_EVENT)
+        WaitForSingleObject(watcherGone, 4000);
     return TRUE;
 }
 
@@ -58,6 +63,7 @@ SignalWatcher::SignalWatcher(QObject *parent)
 {
     Q_ASSERT(!activeWatcher);
     activeWatcher = this;
+    watcherGone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_source = new CloseMessageFilter(this);
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
@@ -67,4 +73,7 @@ SignalWatcher::~SignalWatcher()
     SetConsoleCtrlHandler(onConsoleEvent, FALSE);
     delete m_source;
     activeWatcher = nullptr;
+    SetEvent(watcherGone);
+    CloseHandle(watcherGone);
+    watcherGone = nullptr;
 }
