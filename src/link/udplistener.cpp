@@ -26,6 +26,15 @@ bool meansNoIPv6(QAbstractSocket::SocketError error)
         || error == QAbstractSocket::SocketAddressNotAvailableError;
 }
 
+// Windows reports a datagram longer than the buffer as an error, after which Qt cannot always
+// say how much it read (under Wine a long one reads as empty, like a real empty datagram).
+// There the size is asked first.
+#ifdef Q_OS_WIN
+constexpr bool askSizeFirst = true;
+#else
+constexpr bool askSizeFirst = false;
+#endif
+
 // False once the socket is empty. A socket counts as empty only after a read has found
 // nothing: that read re-arms the read notifier, which QUdpSocket keeps off after a readyRead
 // until the next read, also when that readyRead came too late to find anything.
@@ -34,6 +43,8 @@ bool meansNoIPv6(QAbstractSocket::SocketError error)
 bool takeDatagram(QUdpSocket &socket, std::optional<QByteArray> &bytes)
 {
     bytes.reset();
+    if (askSizeFirst && socket.pendingDatagramSize() > UdpListener::BufferSize)
+        return socket.readDatagram(nullptr, 0) >= 0;
     QByteArray buffer(UdpListener::BufferSize + 1, Qt::Uninitialized);
     const qint64 received = socket.readDatagram(buffer.data(), buffer.size());
     if (received < 0)

@@ -342,7 +342,10 @@ void TestDiscovery::repliesWhileConnected()
     if (searchingAgain)
         QTRY_VERIFY(!f.discovery.isSearching());
     QVERIFY(letSocketsAnnounce());
-
+    // Where the probe can overtake the replies (Wine), the first reply is waited for, and then
+    // the second gets its chance again.
+    QTRY_COMPARE(announcedPorts(f.announced), QStringList {port});
+    QVERIFY(letSocketsAnnounce());
     QCOMPARE(announcedPorts(f.announced), QStringList {port});
     QVERIFY(!f.discovery.isSearching());
     QCOMPARE(f.notFound.size(), 0);

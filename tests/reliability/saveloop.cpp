@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "killself.h"
 #include "settingsfile.h"
 
 #include <QString>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
-#include <unistd.h>
 
 // Saves two addresses into one settings file by turns, the second one first, writing one byte
-// to standard output after each save, until it kills itself with SIGKILL after the given
-// number of microseconds: a moment that falls anywhere in a save, unlike a kill from outside,
-// which comes a fixed time after something the loop did.
+// to standard output after each save, until it kills itself after the given number of
+// microseconds: a moment that falls anywhere in a save, unlike a kill from outside, which
+// comes a fixed time after something the loop did.
 int main(int argc, char *argv[])
 {
     if (argc != 7) {
@@ -28,13 +27,13 @@ int main(int argc, char *argv[])
 
     std::thread([killAfter] {
         std::this_thread::sleep_for(killAfter);
-        ::kill(::getpid(), SIGKILL);
+        killSelf();
     }).detach();
 
     for (unsigned n = 1;; ++n) {
         if (SettingsFile::save(path, ports[n % 2], hosts[n % 2]) != SettingsFile::SaveResult::Saved)
             return 1;
-        if (::write(STDOUT_FILENO, ".", 1) != 1)
+        if (std::fputc('.', stdout) == EOF || std::fflush(stdout) != 0)
             return 1;
     }
 }

@@ -29,7 +29,8 @@ public:
         return m_port != 0;
     }
 
-    // Asks the stand-in to end (SIGTERM) and returns what it printed from then on.
+    // Asks the stand-in to end (SIGTERM, or WM_CLOSE to its main thread on Windows) and returns
+    // what it printed from then on.
     QString terminate()
     {
         m_process.terminate();

@@ -13,6 +13,8 @@ namespace {
 
 constexpr int killCount = 1000;
 constexpr quint32 killWindowUs = 10000;
+// Longer than any start-up, and short enough for the rare end that is never reported.
+constexpr int loopEndMs = 5000;
 
 QByteArray readFile(const QString &path)
 {
@@ -109,6 +111,7 @@ void TestSettingsFaults::killedSaveLeavesOldOrNew()
     int current = 1;
     int changes = 0;
     qint64 saves = 0;
+    int unreported = 0;
     for (int kill = 0; kill < killCount; ++kill) {
         const Address &now = addresses[current];
         const Address &next = addresses[1 - current];
@@ -117,7 +120,14 @@ void TestSettingsFaults::killedSaveLeavesOldOrNew()
         const QString killAfterUs = QString::number(random.bounded(killWindowUs));
         loop.start(QStringLiteral(ZP_SAVELOOP_PATH),
             {path, killAfterUs, now.port, now.host, next.port, next.host});
-        QVERIFY(loop.waitForFinished());
+        QVERIFY2(loop.waitForStarted(), qPrintable(loop.errorString()));
+        if (!loop.waitForFinished(loopEndMs)) {
+            // Wine now and then never reports the end of a process that terminated itself,
+            // though it is gone. It is ended from outside, and the file checked all the same.
+            loop.kill();
+            QVERIFY(loop.waitForFinished());
+            ++unreported;
+        }
         QCOMPARE(loop.exitStatus(), QProcess::CrashExit);
         saves += loop.readAllStandardOutput().size();
 
@@ -131,11 +141,14 @@ void TestSettingsFaults::killedSaveLeavesOldOrNew()
         changes += found != current ? 1 : 0;
         current = found;
     }
+    // A loop that does not end by itself would show here rather than as a test that runs for
+    // hours.
+    QVERIFY2(unreported < killCount / 20, qPrintable(QString::number(unreported)));
     const QStringList leftovers
         = QDir(dir.path()).entryList({QStringLiteral("ZP.INI?*")}, QDir::Files | QDir::Hidden);
     qInfo("%d kills (seed %u) after %lld saves in all: the file was always complete, and "
-          "changed %d times; %lld temporary copies were left behind",
-        killCount, seed, saves, changes, qsizetype(leftovers.size()));
+          "changed %d times; %lld temporary copies were left behind; %d ends went unreported",
+        killCount, seed, saves, changes, qsizetype(leftovers.size()), unreported);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFaults)

@@ -19,6 +19,8 @@ inline quint16 freeUdpPort()
 
 // Loopback queues a datagram at the receiver before the send returns, so once a datagram sent
 // afterwards to a socket of our own has been announced, every listener has had its chance too.
+// Under Wine, whose server hands out socket events, a listener's may still come later: what
+// must arrive is waited for with QTRY_*, this only gives what must not arrive its chance.
 inline bool letSocketsAnnounce()
 {
     QUdpSocket probe;

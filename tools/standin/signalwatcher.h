@@ -4,11 +4,10 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
 // Turns Ctrl+C and a termination request into a Qt signal on the thread that made the
 // watcher, so the program can close its sockets and leave the event loop normally.
-// One watcher at a time.
+// A termination request is SIGTERM on POSIX systems; on Windows it is the console's Ctrl+Break
+// or close, or the WM_CLOSE that QProcess::terminate() posts. One watcher at a time.
 class SignalWatcher : public QObject
 {
     Q_OBJECT
@@ -21,5 +20,5 @@ signals:
     void terminationRequested();
 
 private:
-    QSocketNotifier *m_notifier = nullptr;
+    QObject *m_source = nullptr; // the pipe's notifier, or the close-message filter
 };

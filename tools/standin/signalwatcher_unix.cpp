@@ -1,11 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-
 #include "signalwatcher.h"
 
 #include <QSocketNotifier>
-
-#ifdef Q_OS_UNIX
-
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -47,8 +43,9 @@ SignalWatcher::SignalWatcher(QObject *parent)
         ::fcntl(fd, F_SETFD, FD_CLOEXEC);
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     }
-    m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    m_source = notifier;
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
         char bytes[16];
         while (::read(signalPipe[0], bytes, sizeof bytes) > 0) { }
         emit terminationRequested();
@@ -61,53 +58,9 @@ SignalWatcher::~SignalWatcher()
 {
     for (const int signal : watchedSignals)
         setHandler(signal, SIG_DFL);
-    delete m_notifier;
+    delete m_source;
     for (int &fd : signalPipe) {
         ::close(fd);
         fd = -1;
     }
 }
-
-#elif defined(Q_OS_WIN)
-
-#include <qt_windows.h>
-
-namespace {
-
-SignalWatcher *activeWatcher = nullptr;
-
-// Runs on a thread of its own that the console makes for the event.
-BOOL WINAPI onConsoleEvent(DWORD type)
-{
-    if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT && type != CTRL_CLOSE_EVENT)
-        return FALSE;
-    QMetaObject::invokeMethod(
-        activeWatcher, &SignalWatcher::terminationRequested, Qt::QueuedConnection);
-    return TRUE;
-}
-
-} // namespace
-
-SignalWatcher::SignalWatcher(QObject *parent)
-    : QObject(parent)
-{
-    Q_ASSERT(!activeWatcher);
-    activeWatcher = this;
-    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
-}
-
-SignalWatcher::~SignalWatcher()
-{
-    SetConsoleCtrlHandler(onConsoleEvent, FALSE);
-    activeWatcher = nullptr;
-}
-
-#else
-
-SignalWatcher::SignalWatcher(QObject *parent)
-    : QObject(parent)
-{ }
-
-SignalWatcher::~SignalWatcher() = default;
-
-#endif
