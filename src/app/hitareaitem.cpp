@@ -3,6 +3,7 @@
 #include "hitareaitem.h"
 
 #include "controlnames.h"
+#include "devicepixels.h"
 #include "signtable.h"
 
 #include <QAccessible>
@@ -97,9 +98,7 @@ void HitAreaItem::paintEllipse(QPainter *painter, const QColor &colour, qreal st
         painter->drawEllipse(boundingRect());
         return;
     }
-    const QRectF mapped = toDevice.mapRect(boundingRect());
-    const QRect device(QPoint(qRound(mapped.left()), qRound(mapped.top())),
-        QSize(qRound(mapped.width()), qRound(mapped.height())));
+    const QRect device = sizedDeviceRect(toDevice, boundingRect());
     if (device.isEmpty())
         return;
     const QString key = QStringLiteral("zp-ellipse-%1x%2-%3")
@@ -120,7 +119,7 @@ void HitAreaItem::paintEllipse(QPainter *painter, const QColor &colour, qreal st
     }
     painter->save();
     painter->setOpacity(painter->opacity() * opacity);
-    painter->setWorldTransform(toDevice.inverted() * painter->worldTransform());
+    const DevicePixelScope inDevicePixels(painter);
     painter->drawPixmap(device.topLeft(), ellipse);
     painter->restore();
 }

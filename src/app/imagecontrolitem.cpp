@@ -2,6 +2,8 @@
 
 #include "imagecontrolitem.h"
 
+#include "devicepixels.h"
+
 #include <QPainter>
 
 ImageControlItem::ImageControlItem(const Layout::Row &row, QGraphicsItem *parent)
@@ -44,9 +46,7 @@ void ImageControlItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *
     if (m_artwork.isNull())
         return;
     const QTransform toDevice = painter->deviceTransform();
-    const QRectF mapped = toDevice.mapRect(fittedRect());
-    const QRect drawn(QPoint(qRound(mapped.left()), qRound(mapped.top())),
-        QSize(qRound(mapped.width()), qRound(mapped.height())));
+    const QRect drawn = sizedDeviceRect(toDevice, fittedRect());
     if (toDevice.type() > QTransform::TxScale) {
         // Turned or sheared (never by the keypad itself): through the painter's transform.
         const QPixmap picture = QPixmap::fromImage(m_artwork.render(m_artwork.designSize()));
@@ -56,9 +56,6 @@ void ImageControlItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *
     }
     if (m_drawn.size() != drawn.size())
         m_drawn = QPixmap::fromImage(m_artwork.render(drawn.size()));
-    // One unit of the painter one device pixel, so that the picture is copied pixel for pixel.
-    const QTransform world = painter->worldTransform();
-    painter->setWorldTransform(toDevice.inverted() * world);
+    const DevicePixelScope inDevicePixels(painter);
     painter->drawPixmap(drawn.topLeft(), m_drawn);
-    painter->setWorldTransform(world);
 }

@@ -2,6 +2,7 @@
 
 #include "panelitem.h"
 
+#include "devicepixels.h"
 #include "pictureitem.h"
 
 #include <QGraphicsSceneMouseEvent>
@@ -105,9 +106,7 @@ void PanelItem::paintInDevicePixels(QPainter *painter, const QTransform &toDevic
             uncovered -= picture->coveredDeviceRect(childToDevice);
     }
 
-    // One unit of the painter one device pixel.
-    const QTransform world = painter->worldTransform();
-    painter->setWorldTransform(toDevice.inverted() * world);
+    const DevicePixelScope inDevicePixels(painter);
     const QColor fill = fillColour();
     for (const QRect &r : uncovered)
         painter->fillRect(r, fill);
@@ -131,7 +130,6 @@ void PanelItem::paintInDevicePixels(QPainter *painter, const QTransform &toDevic
             painter->fillRect(edge, Border);
     }
     paintPointerInDevicePixels(painter, toDevice);
-    painter->setWorldTransform(world);
 }
 
 // The pointer is antialiased, and drawing an antialiased shape costs as much as filling a

@@ -4,6 +4,7 @@
 
 #include "artwork.h"
 #include "backdrop.h"
+#include "devicepixels.h"
 #include "picturecache.h"
 
 #include <QGraphicsSceneMouseEvent>
@@ -34,10 +35,7 @@ QRectF PictureItem::boundingRect() const
 
 QRect PictureItem::drawnDeviceRect(const QTransform &toDevice) const
 {
-    // In whole pixels, and the size from the size alone, so that a move never stretches again.
-    const QRectF mapped = toDevice.mapRect(boundingRect());
-    return QRect(QPoint(qRound(mapped.left()), qRound(mapped.top())),
-        QSize(qRound(mapped.width()), qRound(mapped.height())));
+    return sizedDeviceRect(toDevice, boundingRect());
 }
 
 // The artwork's tiles have transparent corners. A picture that lies wholly on its panel's
@@ -84,11 +82,8 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         stretch(drawn.size(), background);
     if (m_stretched.isNull())
         return;
-    // One unit of the painter one device pixel, so that the picture is copied pixel for pixel.
-    const QTransform world = painter->worldTransform();
-    painter->setWorldTransform(toDevice.inverted() * world);
+    const DevicePixelScope inDevicePixels(painter);
     painter->drawPixmap(drawn.topLeft(), m_stretched);
-    painter->setWorldTransform(world);
 }
 
 // Kept here, not in the scene's item cache: that cache has a small budget shared by all
