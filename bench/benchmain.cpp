@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSize>
 #include <QThread>
 
 namespace {
@@ -117,9 +118,11 @@ int main(int argc, char *argv[])
             QCoreApplication::applicationFilePath(), peer, pinning, counts.discoveries)
                  .run(out);
     } else if (command == u"start" && arguments.size() == 3) {
-        ok = StartBench(QDir(directory).filePath(QStringLiteral("zp-bench-start")),
-            QDir(directory).filePath(QStringLiteral("zp-bench-bare")), pinning, counts.starts)
-                 .run(out, arguments.at(2));
+        StartBench bench(QDir(directory).filePath(QStringLiteral("zp-bench-start")),
+            QDir(directory).filePath(QStringLiteral("zp-bench-bare")), pinning, counts.starts);
+        ok = true;
+        for (const QSize size : {QSize(1280, 800), QSize(1920, 1080), QSize(3840, 2160)})
+            ok = bench.run(out, arguments.at(2), size.width(), size.height()) && ok;
     } else {
         return usage(err);
     }

@@ -3,10 +3,15 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 // Turns the result lines of a bench run into the table of RESULTS.md.
+//
+// A row may be measured several times in one bench run: the n-th result of a key is paired
+// with the n-th result of its floor, each pair gives one ratio, and the row reports the
+// median of those ratios and their spread.
 class Report
 {
 public:
@@ -16,7 +21,6 @@ public:
 
     QString markdown() const;
 
-private:
     struct Result
     {
         qint64 count = 0;
@@ -24,9 +28,10 @@ private:
         qint64 p99 = 0;
     };
 
-    const Result *find(const QString &key, const QString &pinning) const;
+private:
+    QList<Result> find(const QString &key, const QString &pinning) const;
 
-    QHash<QString, Result> m_results; // by "key pinning"
+    QHash<QString, QList<Result>> m_results; // by "key pinning", in the order measured
     QStringList m_notes;
     QStringList m_info;
 };

@@ -14,8 +14,6 @@ namespace {
 
 constexpr int WarmUpRuns = 3;
 constexpr int LaunchTimeoutMs = 20000;
-constexpr int Width = 1920;
-constexpr int Height = 1080;
 
 std::vector<std::string> toStrings(const QStringList &list)
 {
@@ -46,7 +44,7 @@ StartBench::StartBench(
     , m_runs(runs)
 { }
 
-bool StartBench::run(QTextStream &out, const QString &platform)
+bool StartBench::run(QTextStream &out, const QString &platform, int width, int height)
 {
     // Both programs start as a user's would, but with a home of their own, so that nothing
     // of the user's (the keypad's settings file) is read or written.
@@ -62,7 +60,7 @@ bool StartBench::run(QTextStream &out, const QString &platform)
         xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         xvfb.start(QStringLiteral("Xvfb"),
             {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(Width).arg(Height),
+                QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
                 QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         while (!xvfb.canReadLine() && xvfb.waitForReadyRead(10000)) { }
         const QByteArray display = xvfb.readLine().trimmed();
@@ -79,8 +77,8 @@ bool StartBench::run(QTextStream &out, const QString &platform)
             return false;
         file.write(QStringLiteral(R"({"screens": [{"name": "bench", "x": 0, "y": 0, )"
                                   R"("width": %1, "height": %2, "logicalDpi": 96}]})")
-                       .arg(Width)
-                       .arg(Height)
+                       .arg(width)
+                       .arg(height)
                        .toUtf8());
         file.close();
         environment.insert(
@@ -88,41 +86,51 @@ bool StartBench::run(QTextStream &out, const QString &platform)
     }
     const std::vector<std::string> variables = toStrings(environment.toStringList());
 
-    Samples keypadTimes;
-    Samples floorTimes;
-    Samples keypadMemory;
-    Samples floorMemory;
-    for (int run = 0; run < WarmUpRuns + m_runs; ++run) {
-        const PosixPeers::Launch keypad
-            = PosixPeers::launch(toStrings({m_keypadProgram}), variables, LaunchTimeoutMs);
-        const PosixPeers::Launch floor
-            = PosixPeers::launch(toStrings({m_floorProgram}), variables, LaunchTimeoutMs);
-        const qint64 keypadTime = startToFrame(keypad);
-        const qint64 floorTime = startToFrame(floor);
-        if (keypadTime < 0 || floorTime < 0) {
-            out << "note " << m_pinning << " start on " << platform << ": "
-                << (keypadTime < 0 ? "the keypad" : "the floor") << " showed no frame" << Qt::endl;
-            return false;
+    // The keypad and its two floors take turns, so that a slow spell falls on all three.
+    struct Program
+    {
+        const char *name;
+        std::vector<std::string> arguments;
+        Samples times;
+        Samples memory;
+    };
+    Program programs[] = {
+        {"keypad", toStrings({m_keypadProgram}), {}, {}},
+        {"fair", toStrings({m_floorProgram, QStringLiteral("fair")}), {}, {}},
+        {"empty", toStrings({m_floorProgram, QStringLiteral("empty")}), {}, {}},
+    };
+    bool ok = true;
+    for (int run = 0; ok && run < WarmUpRuns + m_runs; ++run) {
+        for (Program &program : programs) {
+            const PosixPeers::Launch launch
+                = PosixPeers::launch(program.arguments, variables, LaunchTimeoutMs);
+            const qint64 time = startToFrame(launch);
+            if (time < 0) {
+                out << "note " << m_pinning << " start on " << platform << " at " << width << "x"
+                    << height << ": the " << program.name << " window showed no frame" << Qt::endl;
+                ok = false;
+                break;
+            }
+            if (run < WarmUpRuns)
+                continue;
+            program.times.add(time);
+            program.memory.add(launch.maxRssKb);
         }
-        if (run < WarmUpRuns)
-            continue;
-        keypadTimes.add(keypadTime);
-        floorTimes.add(floorTime);
-        keypadMemory.add(keypad.maxRssKb);
-        floorMemory.add(floor.maxRssKb);
     }
     if (xvfb.state() != QProcess::NotRunning) {
         xvfb.terminate();
         xvfb.waitForFinished(5000);
     }
+    if (!ok)
+        return false;
 
-    out << floorTimes.resultLine(QStringLiteral("start.%1.floor").arg(platform), m_pinning)
-        << Qt::endl;
-    out << keypadTimes.resultLine(QStringLiteral("start.%1.keypad").arg(platform), m_pinning)
-        << Qt::endl;
-    out << floorMemory.resultLine(QStringLiteral("memory.%1.floor").arg(platform), m_pinning)
-        << Qt::endl;
-    out << keypadMemory.resultLine(QStringLiteral("memory.%1.keypad").arg(platform), m_pinning)
-        << Qt::endl;
+    for (const Program &program : programs) {
+        const QString suffix = QStringLiteral("%1.%2.%3")
+                                   .arg(platform)
+                                   .arg(height)
+                                   .arg(QString::fromLatin1(program.name));
+        out << program.times.resultLine(QStringLiteral("start.") + suffix, m_pinning) << Qt::endl;
+        out << program.memory.resultLine(QStringLiteral("memory.") + suffix, m_pinning) << Qt::endl;
+    }
     return true;
 }

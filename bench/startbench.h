@@ -5,8 +5,9 @@
 #include <QString>
 #include <QTextStream>
 
-// From process start to the first frame at 1920 × 1080, and the peak memory of the process:
-// the keypad's start against an empty full-screen Qt window, started in turn.
+// From process start to the first frame, and the peak memory of the process: the keypad's
+// start against two full-screen Qt windows, one that draws a picture and a line of text and
+// one that draws nothing, started in turn.
 class StartBench
 {
 public:
@@ -14,7 +15,7 @@ public:
         int runs);
 
     // platform: "xcb" (on an Xvfb server of its own) or "offscreen".
-    bool run(QTextStream &out, const QString &platform);
+    bool run(QTextStream &out, const QString &platform, int width, int height);
 
 private:
     QString m_keypadProgram;
