@@ -26,8 +26,8 @@ struct Counts
     int starts;
 };
 
-constexpr Counts FullCounts {100000, 10000, 700, 210, 200, 30};
-constexpr Counts QuickCounts {10000, 1000, 70, 21, 40, 6};
+constexpr Counts FullCounts {200, 10000, 700, 210, 200, 30};
+constexpr Counts QuickCounts {20, 1000, 70, 21, 40, 6};
 
 int usage(QTextStream &err)
 {

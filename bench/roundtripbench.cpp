@@ -13,6 +13,8 @@
 #include "wireformat.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QPointingDevice>
 #include <QScreen>
@@ -27,6 +29,8 @@ namespace {
 // falls on both.
 constexpr int Blocks = 10;
 constexpr int WarmUp = 2000;
+// Longer than a sign's flash, so that each command finds the last one's flash over.
+constexpr int IdleMs = HitAreaItem::FlashMs + 20;
 // The pressed sign: a hit area of the ascent chart, whose rule sends and then resets the charts.
 constexpr auto Sign = u"a6";
 constexpr int Width = 1920;
@@ -94,35 +98,58 @@ bool RoundTripBench::run(QTextStream &out)
 
     floorBlock(WarmUp, nullptr);
     keypadBlock(WarmUp, nullptr);
-    const int perBlock = qMax(1, m_counts.roundTrips / Blocks);
-    floorSamples.reserve(perBlock * Blocks);
-    keypadSamples.reserve(perBlock * Blocks);
-    for (int block = 0; block < Blocks; ++block) {
-        floorBlock(perBlock, &floorSamples);
-        keypadBlock(perBlock, &keypadSamples);
+
+    // A real tap comes after the flash of the last one has ended, so each command here does
+    // too; the floor's commands come after as long an idle spell. The event loop runs
+    // through the idle spells: the flash ends and its repaint is done there.
+    auto *area = qobject_cast<HitAreaItem *>(sign);
+    // A real event loop, asleep in the system until the time is up, as the program is
+    // between taps (QTest::qWait would wake it every ten milliseconds).
+    const auto idle = [] {
+        QEventLoop loop;
+        QTimer::singleShot(IdleMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    floorSamples.reserve(m_counts.roundTrips);
+    keypadSamples.reserve(m_counts.roundTrips);
+    for (int i = 0; i < m_counts.roundTrips; ++i) {
+        idle();
+        if (area->isFlashing())
+            ++failures;
+        keypadBlock(1, &keypadSamples);
+        idle();
+        floorBlock(1, &floorSamples);
     }
 
     // Whole presses: a real press and release on the viewport, through the view's hit
     // testing, the press rule and kataxorisi; what they leave to paint is painted after.
-    auto *area = qobject_cast<HitAreaItem *>(sign);
+    // They come in quick succession, as do the floor's commands they are set against.
     int clicks = 0;
     QObject::connect(area, &HitAreaItem::clicked, area, [&clicks] { ++clicks; });
     QWidget *viewport = window->viewport();
     const QPoint centre = keypad.centreOf(Sign);
     Samples pressSamples;
-    pressSamples.reserve(m_counts.presses);
-    for (int i = 0; i < WarmUp / 10 + m_counts.presses; ++i) {
-        const int clicksBefore = clicks;
-        const std::int64_t start = PosixPeers::nowNs();
-        QTest::mousePress(viewport, Qt::LeftButton, {}, centre);
-        QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre);
-        const std::int64_t end = PosixPeers::nowNs();
-        if (clicks != clicksBefore + 1
-            || window->channel()->lastOutcome() != CommandChannel::Outcome::Confirmed)
-            ++failures;
-        if (i >= WarmUp / 10)
-            pressSamples.add(end - start);
-        QCoreApplication::processEvents();
+    Samples pressFloorSamples;
+    const auto pressBlock = [&](int count, Samples *samples) {
+        for (int i = 0; i < count; ++i) {
+            const int clicksBefore = clicks;
+            const std::int64_t start = PosixPeers::nowNs();
+            QTest::mousePress(viewport, Qt::LeftButton, {}, centre);
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre);
+            const std::int64_t end = PosixPeers::nowNs();
+            if (clicks != clicksBefore + 1
+                || window->channel()->lastOutcome() != CommandChannel::Outcome::Confirmed)
+                ++failures;
+            if (samples)
+                samples->add(end - start);
+            QCoreApplication::processEvents();
+        }
+    };
+    pressBlock(WarmUp / 10, nullptr);
+    const int pressesPerBlock = qMax(1, m_counts.presses / Blocks);
+    for (int block = 0; block < Blocks; ++block) {
+        floorBlock(pressesPerBlock, &pressFloorSamples);
+        pressBlock(pressesPerBlock, &pressSamples);
     }
     PosixPeers::closeSocket(floor);
 
@@ -201,6 +228,7 @@ bool RoundTripBench::run(QTextStream &out)
     }
     out << floorSamples.resultLine(QStringLiteral("roundtrip.floor"), m_pinning) << Qt::endl;
     out << keypadSamples.resultLine(QStringLiteral("roundtrip.keypad"), m_pinning) << Qt::endl;
+    out << pressFloorSamples.resultLine(QStringLiteral("press.floor"), m_pinning) << Qt::endl;
     out << pressSamples.resultLine(QStringLiteral("press.keypad"), m_pinning) << Qt::endl;
     if (pair.size() == 2) {
         out << mouseSamples.resultLine(QStringLiteral("touch.mouse"), m_pinning) << Qt::endl;

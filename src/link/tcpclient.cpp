@@ -170,9 +170,10 @@ TcpClient::ReadResult TcpClient::readLine(QDeadlineTimer deadline)
         fail(reason);
         return ReadResult {ReadStatus::Failed, {}};
     };
+    // A reply is waited for before it is read: it cannot have come before its command went
+    // out, so reading first would find nothing, a system call lost on every tap. On this
+    // unbuffered socket the wait returns at once for bytes the system already holds.
     for (;;) {
-        if (!takeIn())
-            return {ReadStatus::Failed, {}};
         ReplyFramer::Result line = m_input.takeLine();
         if (line.status == ReplyFramer::Status::Line)
             return {ReadStatus::Line, std::move(line.text)};
@@ -187,6 +188,8 @@ TcpClient::ReadResult TcpClient::readLine(QDeadlineTimer deadline)
                 && m_socket->error() != QAbstractSocket::SocketTimeoutError)
                 return failed(m_socket->errorString());
         }
+        if (!takeIn())
+            return {ReadStatus::Failed, {}};
     }
 }
 
