@@ -7,6 +7,7 @@
 #include "report.h"
 #include "roundtripbench.h"
 #include "startbench.h"
+#include "xtapbench.h"
 #include "zpapplication.h"
 
 #include <QDir>
@@ -24,15 +25,17 @@ struct Counts
     int redraws2160;
     int discoveries;
     int starts;
+    int taps;
 };
 
-constexpr Counts FullCounts {200, 10000, 700, 210, 200, 30};
-constexpr Counts QuickCounts {20, 1000, 70, 21, 40, 6};
+constexpr Counts FullCounts {200, 10000, 700, 210, 200, 30, 200};
+constexpr Counts QuickCounts {20, 1000, 70, 21, 40, 6, 20};
 
 int usage(QTextStream &err)
 {
     err << "usage: zp-bench roundtrip|redraw|discovery PINNING [--quick]\n"
            "       zp-bench start PINNING xcb|offscreen [--quick]\n"
+           "       zp-bench xtap PINNING IDLE_SECONDS [--quick]\n"
            "       zp-bench info\n"
            "       zp-bench report RESULT_FILE\n";
     return 2;
@@ -116,6 +119,10 @@ int main(int argc, char *argv[])
     } else if (command == u"discovery" && arguments.size() == 2) {
         ok = DiscoveryBench(
             QCoreApplication::applicationFilePath(), peer, pinning, counts.discoveries)
+                 .run(out);
+    } else if (command == u"xtap" && arguments.size() == 3) {
+        ok = XTapBench(QDir(directory).filePath(QStringLiteral("zp-bench-tapwindow")), pinning,
+            counts.taps, arguments.at(2).toInt())
                  .run(out);
     } else if (command == u"start" && arguments.size() == 3) {
         StartBench bench(QDir(directory).filePath(QStringLiteral("zp-bench-start")),

@@ -161,6 +161,53 @@ void closeSocket(int fd)
     close(fd);
 }
 
+int listenTcp(std::uint16_t *port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in address = loopback(0);
+    if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
+        || listen(fd, 4) != 0) {
+        if (fd >= 0)
+            close(fd);
+        return -1;
+    }
+    *port = localPort(fd);
+    return fd;
+}
+
+int acceptTcp(int listener, int timeoutMs)
+{
+    pollfd incoming {listener, POLLIN, 0};
+    if (poll(&incoming, 1, timeoutMs) <= 0)
+        return -1;
+    return accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+}
+
+bool readLine(int fd, int timeoutMs, std::string *line)
+{
+    line->clear();
+    const std::int64_t end = nowNs() + std::int64_t(timeoutMs) * 1000000;
+    while (line->empty() || line->back() != '\n') {
+        pollfd readable {fd, POLLIN, 0};
+        const int left = int((end - nowNs()) / 1000000);
+        if (left < 0 || poll(&readable, 1, left) <= 0)
+            return false;
+        char chunk[256];
+        const ssize_t received = read(fd, chunk, sizeof chunk);
+        if (received < 0 && errno == EINTR)
+            continue;
+        if (received <= 0)
+            return false;
+        line->append(chunk, size_t(received));
+    }
+    return true;
+}
+
+bool writeText(int fd, const std::string &text)
+{
+    return writeAll(fd, text.data(), text.size());
+}
+
 int runOkServer()
 {
     endWithParent();

@@ -23,6 +23,15 @@ bool roundTrip(int fd, const std::string &line);
 
 void closeSocket(int fd);
 
+// A socket listening on a free loopback port, or -1; the port is stored in *port.
+int listenTcp(std::uint16_t *port);
+// The next connection to a listening socket, or -1 when none comes within timeoutMs.
+int acceptTcp(int listener, int timeoutMs);
+// Reads one line (up to its '\n') into *line, waiting at most timeoutMs; false on a close,
+// an error or the time running out.
+bool readLine(int fd, int timeoutMs, std::string *line);
+bool writeText(int fd, const std::string &text);
+
 // Listens on a free loopback port, prints "ready <port>" and answers every line of every
 // connection "ok", each connection on a thread of its own. Returns only on an error.
 int runOkServer();

@@ -14,11 +14,11 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 #include <QGuiApplication>
 #include <QPointingDevice>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <QtGui/qtestsupport_gui.h>
 #include <memory>
