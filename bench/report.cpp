@@ -64,7 +64,9 @@ const RowDefinition rowDefinitions[] = {
         "redraw.2160.floor", Unit::Milliseconds, 1.5},
     {"5", "Discovery: reply sent to connection accepted", "discovery.keypad", "discovery.floor",
         Unit::Microseconds, 2},
-    {"6", "Wakeups in 60 s connected and idle, Xvfb (floor: the minimal window of row 2x)",
+    {"6",
+        "Wakeups in a minute connected and idle after the taps of row 2x, Xvfb (floor: the "
+        "minimal window of row 2x)",
         "idle.keypad", "idle.floor", Unit::Wakeups, 0},
 };
 
