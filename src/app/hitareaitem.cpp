@@ -85,14 +85,14 @@ void HitAreaItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
 // An antialiased ellipse costs the painter as much as a panel (it hands the work to its
 // thread pool), and the hover look is painted on every frame of its fade. So each ellipse is
 // drawn once per size and colour, in device pixels, and copied after that; the fade is the
-// copy's opacity.
+// copy's opacity. The colour's own alpha is drawn into the copy, so that a look at full
+// strength is a plain copy rather than one blended at an opacity, half the work.
 void HitAreaItem::paintEllipse(QPainter *painter, const QColor &colour, qreal strength) const
 {
     const QTransform toDevice = painter->deviceTransform();
-    const qreal opacity = colour.alphaF() * strength;
     if (toDevice.type() > QTransform::TxScale) {
         QColor faded = colour;
-        faded.setAlphaF(opacity);
+        faded.setAlphaF(colour.alphaF() * strength);
         painter->setPen(Qt::NoPen);
         painter->setBrush(faded);
         painter->drawEllipse(boundingRect());
@@ -104,7 +104,7 @@ void HitAreaItem::paintEllipse(QPainter *painter, const QColor &colour, qreal st
     const QString key = QStringLiteral("zp-ellipse-%1x%2-%3")
                             .arg(device.width())
                             .arg(device.height())
-                            .arg(colour.rgb(), 8, 16);
+                            .arg(colour.rgba(), 8, 16);
     QPixmap ellipse;
     if (!QPixmapCache::find(key, &ellipse)) {
         ellipse = QPixmap(device.size());
@@ -112,13 +112,13 @@ void HitAreaItem::paintEllipse(QPainter *painter, const QColor &colour, qreal st
         QPainter drawer(&ellipse);
         drawer.setRenderHint(QPainter::Antialiasing);
         drawer.setPen(Qt::NoPen);
-        drawer.setBrush(QColor(colour.rgb()));
+        drawer.setBrush(colour);
         drawer.drawEllipse(QRectF(ellipse.rect()));
         drawer.end();
         QPixmapCache::insert(key, ellipse);
     }
     painter->save();
-    painter->setOpacity(painter->opacity() * opacity);
+    painter->setOpacity(painter->opacity() * strength);
     const DevicePixelScope inDevicePixels(painter);
     painter->drawPixmap(device.topLeft(), ellipse);
     painter->restore();
