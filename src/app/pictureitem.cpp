@@ -5,6 +5,7 @@
 #include "artwork.h"
 #include "backdrop.h"
 #include "devicepixels.h"
+#include "panelitem.h"
 #include "picturecache.h"
 
 #include <QGraphicsSceneMouseEvent>
@@ -20,6 +21,8 @@ PictureItem::PictureItem(const Layout::Row &row, QGraphicsItem *parent, const Pi
     setPos(row.rect.topLeft());
     setVisible(row.visible);
     setAcceptedMouseButtons(Qt::LeftButton);
+    // Its panel's look depends on where it is and how large.
+    setFlag(ItemSendsGeometryChanges);
 
     // Most pictures sit on alternate panels and other screens: drawing them all would hold
     // up the first frame for pictures nobody sees yet.
@@ -59,10 +62,29 @@ QRect PictureItem::coveredDeviceRect(const QTransform &toDevice) const
     return drawnDeviceRect(toDevice);
 }
 
+bool PictureItem::mayBeDrawnByPanel() const
+{
+    return m_hasArtwork && transform().isIdentity() && opacity() >= 1.0;
+}
+
+QPixmap PictureItem::devicePixmap(const QTransform &toDevice, QRect *at)
+{
+    if (!m_hasArtwork || toDevice.type() > QTransform::TxScale)
+        return {};
+    const QRect drawn = drawnDeviceRect(toDevice);
+    const QColor background = panelFillUnder(toDevice);
+    if (m_stretched.size() != drawn.size() || m_background != background)
+        stretch(drawn.size(), background);
+    *at = drawn;
+    return m_stretched;
+}
+
 // Drawn in device pixels, the device pixel ratio of a high-density screen included: the
 // device transform, not the world transform, says how many pixels the picture covers.
 void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
+    if (m_drawnByPanel)
+        return;
     if (!m_hasArtwork) {
         paintStandIn(painter);
         return;
@@ -76,14 +98,28 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         painter->drawPixmap(boundingRect(), picture, picture.rect());
         return;
     }
-    const QRect drawn = drawnDeviceRect(toDevice);
-    const QColor background = panelFillUnder(toDevice);
-    if (m_stretched.size() != drawn.size() || m_background != background)
-        stretch(drawn.size(), background);
-    if (m_stretched.isNull())
+    QRect drawn;
+    const QPixmap picture = devicePixmap(toDevice, &drawn);
+    if (picture.isNull())
         return;
     const DevicePixelScope inDevicePixels(painter);
-    painter->drawPixmap(drawn.topLeft(), m_stretched);
+    painter->drawPixmap(drawn.topLeft(), picture);
+}
+
+QVariant PictureItem::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    switch (change) {
+    case ItemVisibleHasChanged:
+    case ItemPositionHasChanged:
+    case ItemTransformHasChanged:
+    case ItemOpacityHasChanged:
+        if (auto *panel = dynamic_cast<PanelItem *>(parentItem()))
+            panel->childLookChanged();
+        break;
+    default:
+        break;
+    }
+    return QGraphicsObject::itemChange(change, value);
 }
 
 // Kept here, not in the scene's item cache: that cache has a small budget shared by all

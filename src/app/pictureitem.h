@@ -28,8 +28,17 @@ public:
     // some of what lies beneath shows through it.
     QRect coveredDeviceRect(const QTransform &toDevice) const;
 
+    // A panel may copy the picture along with its own look, and the picture then draws
+    // nothing itself. It may when the picture has artwork and is shown plainly.
+    bool mayBeDrawnByPanel() const;
+    // The picture as drawn for this transform and its place in device pixels; null when
+    // there is no artwork to draw.
+    QPixmap devicePixmap(const QTransform &toDevice, QRect *at);
+    void setDrawnByPanel(bool drawn) { m_drawnByPanel = drawn; }
+
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
 private:
     QRect drawnDeviceRect(const QTransform &toDevice) const;
@@ -40,6 +49,7 @@ private:
     const Layout::Row &m_row;
     const PictureCache *m_cache;
     bool m_hasArtwork = false;
+    bool m_drawnByPanel = false;
     QPixmap m_stretched; // the picture at the size of its rectangle on the screen
     QColor m_background; // what m_stretched was laid on; invalid: nothing (transparent)
     QList<QPair<QRectF, QString>> m_tiles; // hit areas over the picture, in picture units
