@@ -287,7 +287,8 @@ QVariant HitAreaItem::itemChange(GraphicsItemChange change, const QVariant &valu
         m_highlight = 0.0;
         m_pressed = false;
         setOpacity(1.0);
-        updateLook();
+        // Hidden, it needs no repaint; and a repaint would drop a letter button's kept look.
+        setFlag(ItemHasNoContents, isIdle());
     }
     return QGraphicsObject::itemChange(change, value);
 }
