@@ -210,8 +210,15 @@ void PanelItem::workOutLook(const QTransform &toDevice, bool drawPictures)
     }
     for (const QRect &r : uncovered)
         m_look.fills.append(r);
+    m_look.edges = outlineDeviceRects(toDevice);
+    m_look.valid = true;
+}
 
-    // The outline, with a gap in a callout's top edge where its pointer stands.
+// The outline as one-pixel rectangles, with a gap in a callout's top edge where its pointer
+// stands.
+QList<QRect> PanelItem::outlineDeviceRects(const QTransform &toDevice) const
+{
+    const QRect filled = filledDeviceRect(toDevice);
     const int gapLeft = m_style == Layout::Style::Callout
         ? qRound(toDevice.map(QPointF(m_size.width() / 2 - PointerWidth / 2, 0)).x())
         : filled.right();
@@ -225,11 +232,34 @@ void PanelItem::workOutLook(const QTransform &toDevice, bool drawPictures)
         QRect(QPoint(filled.left(), filled.top()), QPoint(filled.left(), filled.bottom())),
         QRect(QPoint(filled.right(), filled.top()), QPoint(filled.right(), filled.bottom())),
     };
+    QList<QRect> valid;
     for (const QRect &edge : edges) {
         if (edge.isValid())
-            m_look.edges.append(edge);
+            valid.append(edge);
     }
-    m_look.valid = true;
+    return valid;
+}
+
+QRect PanelItem::pointerDeviceRect(const QTransform &toDevice) const
+{
+    if (m_style != Layout::Style::Callout)
+        return {};
+    const qreal mid = m_size.width() / 2;
+    const QRectF box(mid - PointerWidth / 2 - 1, 0, PointerWidth + 2, PointerLength + 1);
+    return toDevice.mapRect(box).toAlignedRect();
+}
+
+bool PanelItem::showsOnlyItself(const QTransform &toDevice, const QRect &area) const
+{
+    return filledDeviceRect(toDevice).contains(area)
+        && !pointerDeviceRect(toDevice).intersects(area);
+}
+
+void PanelItem::paintBeneath(QPainter *painter, const QTransform &toDevice, const QRect &area) const
+{
+    painter->fillRect(area, fillColour());
+    for (const QRect &edge : outlineDeviceRects(toDevice))
+        painter->fillRect(edge & area, Border);
 }
 
 void PanelItem::releasePictures()
@@ -245,9 +275,7 @@ void PanelItem::paintPointerInDevicePixels(QPainter *painter, const QTransform &
 {
     if (m_style != Layout::Style::Callout)
         return;
-    const qreal mid = m_size.width() / 2;
-    const QRectF box(mid - PointerWidth / 2 - 1, 0, PointerWidth + 2, PointerLength + 1);
-    const QRect device = toDevice.mapRect(box).toAlignedRect();
+    const QRect device = pointerDeviceRect(toDevice);
     if (m_pointer.isNull() || m_pointerTransform != toDevice) {
         m_pointer = QPixmap(device.size());
         m_pointer.fill(Qt::transparent);

@@ -30,13 +30,16 @@ public:
     QRectF filledRect() const;
     QRect filledDeviceRect(const QTransform &toDevice) const override;
     QColor fillColour() const override;
+    bool showsOnlyItself(const QTransform &toDevice, const QRect &area) const override;
+    void paintBeneath(
+        QPainter *painter, const QTransform &toDevice, const QRect &area) const override;
 
     float scaleX() const { return m_scaleX; }
     float scaleY() const { return m_scaleY; }
     void setScale(float x, float y);
 
-    // Off, every redraw works its look out afresh and each picture draws itself: what the
-    // kept look must match.
+    // Off, every redraw works its look out afresh, each picture draws itself, and none is laid
+    // on its panel's outline: what the kept look must match.
     static void setKeepsLooks(bool keep);
     static bool keepsLooks();
 
@@ -61,6 +64,8 @@ private:
     };
 
     void workOutLook(const QTransform &toDevice, bool drawPictures);
+    QList<QRect> outlineDeviceRects(const QTransform &toDevice) const;
+    QRect pointerDeviceRect(const QTransform &toDevice) const;
     bool mayDrawPicture(const PictureItem *picture, const QRect &deviceRect,
         const QList<QRect> &drawnEarlier) const;
     void releasePictures();

@@ -55,9 +55,44 @@ QColor PictureItem::panelFillUnder(const QTransform &toDevice) const
     return inside.contains(drawnDeviceRect(toDevice)) ? panel->fillColour() : QColor();
 }
 
+// A picture that lies on its panel's outline too, with nothing but the panel's fill and
+// outline beneath it, is laid on them: it then covers its rectangle all the same. Where it lies
+// relative to the panel's fill says where the outline crosses it.
+QRect PictureItem::placeOnPanel(const QTransform &toDevice, QSize *panelSize) const
+{
+    // Without kept looks the picture is drawn over the outline, as a check on laying it on.
+    const auto *panel = dynamic_cast<const Backdrop *>(parentItem());
+    if (!panel || toDevice.type() > QTransform::TxScale || !transform().isIdentity()
+        || !PanelItem::keepsLooks())
+        return {};
+    const QTransform panelToDevice = QTransform::fromTranslate(-pos().x(), -pos().y()) * toDevice;
+    const QRect drawn = drawnDeviceRect(toDevice);
+    if (!panel->showsOnlyItself(panelToDevice, drawn))
+        return {};
+    const QRect filled = panel->filledDeviceRect(panelToDevice);
+    *panelSize = filled.size();
+    return drawn.translated(-filled.topLeft());
+}
+
+void PictureItem::layOnPanel(const QTransform &toDevice, const QRect &drawn)
+{
+    const auto *panel = dynamic_cast<const Backdrop *>(parentItem());
+    const QTransform panelToDevice = QTransform::fromTranslate(-pos().x(), -pos().y()) * toDevice;
+    QImage laid(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&laid);
+    painter.translate(-drawn.topLeft());
+    panel->paintBeneath(&painter, panelToDevice, drawn);
+    painter.drawPixmap(drawn.topLeft(), m_stretched);
+    painter.end();
+    m_stretched = QPixmap::fromImage(std::move(laid));
+}
+
 QRect PictureItem::coveredDeviceRect(const QTransform &toDevice) const
 {
-    if (!m_hasArtwork || !panelFillUnder(toDevice).isValid())
+    if (!m_hasArtwork)
+        return {};
+    QSize panelSize;
+    if (!panelFillUnder(toDevice).isValid() && placeOnPanel(toDevice, &panelSize).isNull())
         return {};
     return drawnDeviceRect(toDevice);
 }
@@ -73,8 +108,16 @@ QPixmap PictureItem::devicePixmap(const QTransform &toDevice, QRect *at)
         return {};
     const QRect drawn = drawnDeviceRect(toDevice);
     const QColor background = panelFillUnder(toDevice);
-    if (m_stretched.size() != drawn.size() || m_background != background)
+    QSize panelSize;
+    const QRect place = background.isValid() ? QRect() : placeOnPanel(toDevice, &panelSize);
+    if (m_stretched.size() != drawn.size() || m_background != background || m_place != place
+        || m_panelSize != panelSize) {
         stretch(drawn.size(), background);
+        if (!m_stretched.isNull() && !place.isNull())
+            layOnPanel(toDevice, drawn);
+        m_place = place;
+        m_panelSize = panelSize;
+    }
     *at = drawn;
     return m_stretched;
 }

@@ -43,6 +43,8 @@ protected:
 private:
     QRect drawnDeviceRect(const QTransform &toDevice) const;
     QColor panelFillUnder(const QTransform &toDevice) const;
+    QRect placeOnPanel(const QTransform &toDevice, QSize *panelSize) const;
+    void layOnPanel(const QTransform &toDevice, const QRect &drawn);
     void stretch(QSize size, const QColor &background);
     void paintStandIn(QPainter *painter);
 
@@ -52,5 +54,7 @@ private:
     bool m_drawnByPanel = false;
     QPixmap m_stretched; // the picture at the size of its rectangle on the screen
     QColor m_background; // what m_stretched was laid on; invalid: nothing (transparent)
+    QRect m_place; // where m_stretched lies on its panel's fill and outline, laid on them
+    QSize m_panelSize; // the size of that fill
     QList<QPair<QRectF, QString>> m_tiles; // hit areas over the picture, in picture units
 };
