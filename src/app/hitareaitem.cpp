@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QFont>
+#include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <QPixmapCache>
@@ -38,6 +39,7 @@ HitAreaItem::HitAreaItem(const Layout::Row &row, QGraphicsItem *parent)
     // Text drawn under an uneven scale becomes outlines; keep the letter buttons as pixels.
     if (m_style == Layout::Style::SegmentedMiddle)
         setCacheMode(DeviceCoordinateCache);
+    setFlag(ItemHasNoContents, isIdle());
     // The sign's name, so that a mouse user can learn every sign.
     if (SignTable::find(objectName()))
         setToolTip(m_accessibleName);
@@ -124,12 +126,35 @@ void HitAreaItem::paintEllipse(QPainter *painter, const QColor &colour, qreal st
     painter->restore();
 }
 
+bool HitAreaItem::isIdle() const
+{
+    return m_style != Layout::Style::SegmentedMiddle && !m_flashing && !m_pressed
+        && m_highlight <= 0.0 && !m_keyboardFocus;
+}
+
+// Most areas draw nothing until they are hovered, pressed or confirmed, and hundreds of them
+// lie on a screen: while idle they tell the scene they have no contents, and a redraw passes
+// over them. The scene repaints only items with contents on update(), so an area going idle
+// has the scene repaint where it lies.
+void HitAreaItem::updateLook()
+{
+    const bool idle = isIdle();
+    if (!idle) {
+        setFlag(ItemHasNoContents, false);
+        update();
+    } else if (!(flags() & ItemHasNoContents)) {
+        setFlag(ItemHasNoContents, true);
+        if (QGraphicsScene *itemScene = scene())
+            itemScene->update(sceneBoundingRect());
+    }
+}
+
 void HitAreaItem::setKeyboardFocus(bool focus)
 {
     if (m_keyboardFocus == focus)
         return;
     m_keyboardFocus = focus;
-    update();
+    updateLook();
 }
 
 void HitAreaItem::setAccessibleDescription(const QString &description)
@@ -144,7 +169,7 @@ void HitAreaItem::fadeTo(qreal target)
         m_fade->setDuration(FadeMs);
         connect(m_fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &v) {
             m_highlight = v.toReal();
-            update();
+            updateLook();
         });
     }
     m_fade->stop();
@@ -158,7 +183,7 @@ void HitAreaItem::setPressed(bool pressed)
     if (m_pressed == pressed)
         return;
     m_pressed = pressed;
-    update();
+    updateLook();
     if (QAccessible::isActive()) {
         QAccessible::State changed;
         changed.pressed = true;
@@ -244,11 +269,11 @@ void HitAreaItem::flash()
                 return;
             }
             m_flashing = false;
-            update();
+            updateLook();
         });
     }
     m_flashing = true;
-    update();
+    updateLook();
     m_flashEnd->start(FlashMs);
 }
 
@@ -262,6 +287,8 @@ QVariant HitAreaItem::itemChange(GraphicsItemChange change, const QVariant &valu
         m_highlight = 0.0;
         m_pressed = false;
         setOpacity(1.0);
+        // Hidden, it needs no repaint; and a repaint would drop a letter button's kept look.
+        setFlag(ItemHasNoContents, isIdle());
     }
     return QGraphicsObject::itemChange(change, value);
 }

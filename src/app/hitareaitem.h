@@ -66,6 +66,8 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
 private:
+    bool isIdle() const;
+    void updateLook();
     void paintEllipse(QPainter *painter, const QColor &colour, qreal strength) const;
     void fadeTo(qreal target);
     void setPressed(bool pressed);

@@ -5,6 +5,7 @@
 #include "artwork.h"
 #include "backdrop.h"
 #include "devicepixels.h"
+#include "panelitem.h"
 #include "picturecache.h"
 
 #include <QGraphicsSceneMouseEvent>
@@ -20,6 +21,8 @@ PictureItem::PictureItem(const Layout::Row &row, QGraphicsItem *parent, const Pi
     setPos(row.rect.topLeft());
     setVisible(row.visible);
     setAcceptedMouseButtons(Qt::LeftButton);
+    // Its panel's look depends on where it is and how large.
+    setFlag(ItemSendsGeometryChanges);
 
     // Most pictures sit on alternate panels and other screens: drawing them all would hold
     // up the first frame for pictures nobody sees yet.
@@ -52,17 +55,79 @@ QColor PictureItem::panelFillUnder(const QTransform &toDevice) const
     return inside.contains(drawnDeviceRect(toDevice)) ? panel->fillColour() : QColor();
 }
 
+// A picture that lies on its panel's outline too, with nothing but the panel's fill and
+// outline beneath it, is laid on them: it then covers its rectangle all the same. Where it lies
+// relative to the panel's fill says where the outline crosses it.
+QRect PictureItem::placeOnPanel(const QTransform &toDevice, QSize *panelSize) const
+{
+    // Without kept looks the picture is drawn over the outline, as a check on laying it on.
+    const auto *panel = dynamic_cast<const Backdrop *>(parentItem());
+    if (!panel || toDevice.type() > QTransform::TxScale || !transform().isIdentity()
+        || !PanelItem::keepsLooks())
+        return {};
+    const QTransform panelToDevice = QTransform::fromTranslate(-pos().x(), -pos().y()) * toDevice;
+    const QRect drawn = drawnDeviceRect(toDevice);
+    if (!panel->showsOnlyItself(panelToDevice, drawn))
+        return {};
+    const QRect filled = panel->filledDeviceRect(panelToDevice);
+    *panelSize = filled.size();
+    return drawn.translated(-filled.topLeft());
+}
+
+void PictureItem::layOnPanel(const QTransform &toDevice, const QRect &drawn)
+{
+    const auto *panel = dynamic_cast<const Backdrop *>(parentItem());
+    const QTransform panelToDevice = QTransform::fromTranslate(-pos().x(), -pos().y()) * toDevice;
+    QImage laid(drawn.size(), QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&laid);
+    painter.translate(-drawn.topLeft());
+    panel->paintBeneath(&painter, panelToDevice, drawn);
+    painter.drawPixmap(drawn.topLeft(), m_stretched);
+    painter.end();
+    m_stretched = QPixmap::fromImage(std::move(laid));
+}
+
 QRect PictureItem::coveredDeviceRect(const QTransform &toDevice) const
 {
-    if (!m_hasArtwork || !panelFillUnder(toDevice).isValid())
+    if (!m_hasArtwork)
+        return {};
+    QSize panelSize;
+    if (!panelFillUnder(toDevice).isValid() && placeOnPanel(toDevice, &panelSize).isNull())
         return {};
     return drawnDeviceRect(toDevice);
+}
+
+bool PictureItem::mayBeDrawnByPanel() const
+{
+    return m_hasArtwork && transform().isIdentity() && opacity() >= 1.0;
+}
+
+QPixmap PictureItem::devicePixmap(const QTransform &toDevice, QRect *at)
+{
+    if (!m_hasArtwork || toDevice.type() > QTransform::TxScale)
+        return {};
+    const QRect drawn = drawnDeviceRect(toDevice);
+    const QColor background = panelFillUnder(toDevice);
+    QSize panelSize;
+    const QRect place = background.isValid() ? QRect() : placeOnPanel(toDevice, &panelSize);
+    if (m_stretched.size() != drawn.size() || m_background != background || m_place != place
+        || m_panelSize != panelSize) {
+        stretch(drawn.size(), background);
+        if (!m_stretched.isNull() && !place.isNull())
+            layOnPanel(toDevice, drawn);
+        m_place = place;
+        m_panelSize = panelSize;
+    }
+    *at = drawn;
+    return m_stretched;
 }
 
 // Drawn in device pixels, the device pixel ratio of a high-density screen included: the
 // device transform, not the world transform, says how many pixels the picture covers.
 void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
+    if (m_drawnByPanel)
+        return;
     if (!m_hasArtwork) {
         paintStandIn(painter);
         return;
@@ -76,14 +141,28 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
         painter->drawPixmap(boundingRect(), picture, picture.rect());
         return;
     }
-    const QRect drawn = drawnDeviceRect(toDevice);
-    const QColor background = panelFillUnder(toDevice);
-    if (m_stretched.size() != drawn.size() || m_background != background)
-        stretch(drawn.size(), background);
-    if (m_stretched.isNull())
+    QRect drawn;
+    const QPixmap picture = devicePixmap(toDevice, &drawn);
+    if (picture.isNull())
         return;
     const DevicePixelScope inDevicePixels(painter);
-    painter->drawPixmap(drawn.topLeft(), m_stretched);
+    painter->drawPixmap(drawn.topLeft(), picture);
+}
+
+QVariant PictureItem::itemChange(GraphicsItemChange change, const QVariant &value)
+{
+    switch (change) {
+    case ItemVisibleHasChanged:
+    case ItemPositionHasChanged:
+    case ItemTransformHasChanged:
+    case ItemOpacityHasChanged:
+        if (auto *panel = dynamic_cast<PanelItem *>(parentItem()))
+            panel->childLookChanged();
+        break;
+    default:
+        break;
+    }
+    return QGraphicsObject::itemChange(change, value);
 }
 
 // Kept here, not in the scene's item cache: that cache has a small budget shared by all

@@ -41,6 +41,7 @@
 #include <QToolButton>
 #include <QTouchEvent>
 #include <QWindow>
+#include <QtMath>
 #include <algorithm>
 #include <iterator>
 #include <map>
@@ -166,6 +167,9 @@ TMainClient::TMainClient(const Options &options)
     setScene(new QGraphicsScene(this));
     // Every finger is a tap of its own; accepted touches are never turned into mouse events.
     viewport()->setAttribute(Qt::WA_AcceptTouchEvents);
+    // The screens and the background cover the viewport: the toolkit need not fill all of it
+    // before every redraw (drawBackground).
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     resize(DesignWidth, DesignHeight);
 
     m_messageBox = [this](const QString &text) {
@@ -567,9 +571,19 @@ void TMainClient::FormActivate(QObject *)
 
 void TMainClient::drawBackground(QPainter *painter, const QRectF &rect)
 {
-    // The main screen covers the whole window; only the smaller screens show the background.
-    if (!Panel1->isVisible())
+    // The smaller screens show the scene's background all round them.
+    if (!Panel1->isVisible()) {
         QGraphicsView::drawBackground(painter, rect);
+        return;
+    }
+    // The main screen covers the whole window but the strip its pointer stands in, which
+    // shows the viewport's own colour; only what lies outside the screen's fill is filled.
+    const QRectF filled = Panel1->mapRectToScene(Panel1->filledRect());
+    const QRect inside(QPoint(qCeil(filled.left()) + 1, qCeil(filled.top()) + 1),
+        QPoint(qFloor(filled.right()) - 2, qFloor(filled.bottom()) - 2));
+    const QBrush viewportColour = viewport()->palette().brush(viewport()->backgroundRole());
+    for (const QRect &uncovered : QRegion(rect.toAlignedRect()) - QRegion(inside))
+        painter->fillRect(uncovered, viewportColour);
 }
 
 void TMainClient::resizeEvent(QResizeEvent *event)
