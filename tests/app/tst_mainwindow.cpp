@@ -77,6 +77,7 @@ private slots:
     void scaling();
     void controlsKeepTheirDesignSize_data();
     void controlsKeepTheirDesignSize();
+    void programIconIsBuiltIn();
     void pressTargetMatchesScene_data();
     void pressTargetMatchesScene();
     void hiddenLogTakesLinesWhenShown();
@@ -234,6 +235,15 @@ void TestMainWindow::controlsKeepTheirDesignSize()
     }
     QVERIFY(checked.contains(u"CheckBox1") && checked.contains(u"Edit2"));
     QVERIFY2(otherSize.isEmpty(), qPrintable(otherSize.join(u", ")));
+}
+
+// The window's icon is part of the program and decodes wherever it runs, with the image
+// formats its Qt was built with.
+void TestMainWindow::programIconIsBuiltIn()
+{
+    const QIcon icon = ZpApplication::programIcon();
+    QCOMPARE(icon.availableSizes(), QList<QSize> {QSize(256, 256)});
+    QCOMPARE(icon.pixmap(QSize(32, 32)).size(), QSize(32, 32));
 }
 
 void TestMainWindow::pressTargetMatchesScene_data()
