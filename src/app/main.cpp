@@ -4,7 +4,6 @@
 #include "tmainclient.h"
 #include "zpapplication.h"
 
-#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
@@ -37,7 +36,7 @@ int main(int argc, char *argv[])
         TMainClient window;
         // On the window, not the application: every widget of the scene has a hidden window
         // of its own, and an application icon is decoded and handed to each of them.
-        window.setWindowIcon(QIcon(QStringLiteral(":/assets/zp-client.png")));
+        window.setWindowIcon(ZpApplication::programIcon());
         // Without a window manager the full-screen request alone leaves the window at its
         // old size, so it is also given the screen's whole geometry.
         window.setGeometry(window.screen()->geometry());

@@ -323,7 +323,10 @@ void TMainClient::addWidget(const Row &row, QGraphicsItem *parent, QWidget *widg
 {
     const QString name = nameOf(row);
     widget->setObjectName(name);
-    widget->resize(row.rect.size().toSize());
+    // The layout gives every control its size; without a fixed one the proxy would grow the
+    // control to the style's minimum for its text, which with a larger font or another
+    // platform's style overlaps its neighbours.
+    widget->setFixedSize(row.rect.size().toSize());
     auto *proxy = new QGraphicsProxyWidget(parent);
     proxy->setObjectName(name);
     proxy->setWidget(widget);

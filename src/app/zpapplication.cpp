@@ -19,3 +19,8 @@ bool ZpApplication::notify(QObject *receiver, QEvent *event)
         return false;
     }
 }
+
+QIcon ZpApplication::programIcon()
+{
+    return QIcon(QStringLiteral(":/assets/zp-client.png"));
+}

@@ -38,14 +38,14 @@ QList<QHostAddress> discoveryDestinations(const QList<InterfaceDescription> &int
     return destinations;
 }
 
-InterfaceDescription describeInterface(const QNetworkInterface &interface)
+InterfaceDescription describeInterface(const QNetworkInterface &adapter)
 {
-    const QNetworkInterface::InterfaceFlags flags = interface.flags();
+    const QNetworkInterface::InterfaceFlags flags = adapter.flags();
     InterfaceDescription description;
     description.up = flags.testFlag(QNetworkInterface::IsUp);
     description.loopback = flags.testFlag(QNetworkInterface::IsLoopBack);
     description.canBroadcast = flags.testFlag(QNetworkInterface::CanBroadcast);
-    for (const QNetworkAddressEntry &entry : interface.addressEntries())
+    for (const QNetworkAddressEntry &entry : adapter.addressEntries())
         description.addresses.append({entry.ip(), entry.prefixLength(), entry.broadcast()});
     return description;
 }
@@ -53,7 +53,7 @@ InterfaceDescription describeInterface(const QNetworkInterface &interface)
 QList<QHostAddress> thisMachinesDiscoveryDestinations()
 {
     QList<InterfaceDescription> interfaces;
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces())
-        interfaces.append(describeInterface(interface));
+    for (const QNetworkInterface &adapter : QNetworkInterface::allInterfaces())
+        interfaces.append(describeInterface(adapter));
     return discoveryDestinations(interfaces);
 }

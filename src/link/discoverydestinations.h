@@ -30,7 +30,8 @@ struct InterfaceDescription
 // VPN that passes broadcasts, a virtual adapter).
 QList<QHostAddress> discoveryDestinations(const QList<InterfaceDescription> &interfaces);
 
-InterfaceDescription describeInterface(const QNetworkInterface &interface);
+// Not named "interface": Windows' headers define that word as a macro.
+InterfaceDescription describeInterface(const QNetworkInterface &adapter);
 
 // The destinations for this machine's interfaces as they are now.
 QList<QHostAddress> thisMachinesDiscoveryDestinations();

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "hitareaitem.h"
+#include "layout.h"
 #include "logmemo.h"
 #include "panelitem.h"
 #include "windowfixture.h"
 #include "zpapplication.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
+#include <QScopeGuard>
 #include <QSet>
 #include <QTest>
 #include <QTimer>
@@ -71,6 +75,9 @@ private slots:
     void components();
     void scaling_data();
     void scaling();
+    void controlsKeepTheirDesignSize_data();
+    void controlsKeepTheirDesignSize();
+    void programIconIsBuiltIn();
     void pressTargetMatchesScene_data();
     void pressTargetMatchesScene();
     void hiddenLogTakesLinesWhenShown();
@@ -176,6 +183,67 @@ void TestMainWindow::scaling()
     w->FormActivate(w.window.get());
     QCOMPARE(w->Panel1->scaleX(), sx);
     QCOMPARE(w->Panel1->scaleY(), sy);
+}
+
+void TestMainWindow::controlsKeepTheirDesignSize_data()
+{
+    QTest::addColumn<int>("fontPixels");
+
+    QTest::newRow("toolkit's font") << 0;
+    // Text wider than its control, as another platform's font and style make it.
+    QTest::newRow("large font") << 40;
+}
+
+// Buttons, fields and labels are the size their rows give, however much room their text
+// would like: a larger one would cover its neighbours.
+void TestMainWindow::controlsKeepTheirDesignSize()
+{
+    QFETCH(int, fontPixels);
+
+    const QFont toolkitFont = QApplication::font();
+    const auto restoreFont = qScopeGuard([&] { QApplication::setFont(toolkitFont); });
+    if (fontPixels > 0) {
+        QFont large = toolkitFont;
+        large.setPixelSize(fontPixels);
+        QApplication::setFont(large);
+    }
+    WindowFixture w;
+    QVERIFY(w.showAt(QSize(1024, 720)));
+    QStringList checked;
+    QStringList otherSize;
+    for (const Layout::Row &row : Layout::rows()) {
+        switch (row.kind) {
+        case Layout::Kind::Button:
+        case Layout::Kind::CornerButton:
+        case Layout::Kind::CheckBox:
+        case Layout::Kind::Edit:
+        case Layout::Kind::Memo:
+        case Layout::Kind::Label:
+            break;
+        default:
+            continue;
+        }
+        // A button that only marks a hit area is drawn by the keypad, not the toolkit.
+        const QString name = QString::fromLatin1(row.name);
+        const QGraphicsItem *item = w->item(name);
+        if (!dynamic_cast<const QGraphicsProxyWidget *>(item))
+            continue;
+        checked << name;
+        const QSize size = item->boundingRect().size().toSize();
+        if (size != row.rect.size().toSize())
+            otherSize << QStringLiteral("%1 %2x%3").arg(name).arg(size.width()).arg(size.height());
+    }
+    QVERIFY(checked.contains(u"CheckBox1") && checked.contains(u"Edit2"));
+    QVERIFY2(otherSize.isEmpty(), qPrintable(otherSize.join(u", ")));
+}
+
+// The window's icon is part of the program and decodes wherever it runs, with the image
+// formats its Qt was built with.
+void TestMainWindow::programIconIsBuiltIn()
+{
+    const QIcon icon = ZpApplication::programIcon();
+    QCOMPARE(icon.availableSizes(), QList<QSize> {QSize(256, 256)});
+    QCOMPARE(icon.pixmap(QSize(32, 32)).size(), QSize(32, 32));
 }
 
 void TestMainWindow::pressTargetMatchesScene_data()

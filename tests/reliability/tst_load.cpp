@@ -26,6 +26,14 @@ namespace {
 
 constexpr int pressCount = 100000;
 constexpr int datagramCount = 10000;
+// The flood's datagrams are spread over 800 ms; sending them must not take much longer, or
+// the listener was never flooded. An emulator (Wine) passes every send through a server
+// process of its own as well, which on a busy machine adds up to about half a second.
+#ifdef ZP_TESTS_UNDER_EMULATOR
+constexpr qint64 floodBoundMs = 2500;
+#else
+constexpr qint64 floodBoundMs = 1000;
+#endif
 
 // FNV-1a (64 bits) over each line and an LF, as zp-standin sums what it receives.
 quint64 addLine(quint64 sum, QStringView line)
@@ -186,7 +194,7 @@ void TestLoad::discoveryFlood()
     QTRY_VERIFY_WITH_TIMEOUT(sender->isFinished(), 30000);
     sender->wait();
     delete sender;
-    QVERIFY2(sendMs < 1000, qPrintable(QString::number(sendMs)));
+    QVERIFY2(sendMs < floodBoundMs, qPrintable(QString::number(sendMs)));
     QCOMPARE(sent, datagramCount);
 
     // The first reply that named a server led to an attempt, which failed and ended the
