@@ -4,6 +4,7 @@
 
 #include "posixpeers.h"
 #include "samples.h"
+#include "xvfb.h"
 
 #include <QFile>
 #include <QProcess>
@@ -57,18 +58,12 @@ bool StartBench::run(QTextStream &out, const QString &platform, int width, int h
 
     QProcess xvfb;
     if (platform == u"xcb") {
-        xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        xvfb.start(QStringLiteral("Xvfb"),
-            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(width).arg(height),
-                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        while (!xvfb.canReadLine() && xvfb.waitForReadyRead(10000)) { }
-        const QByteArray display = xvfb.readLine().trimmed();
+        const QString display = startXvfb(xvfb, width, height);
         if (display.isEmpty()) {
             out << "note " << m_pinning << " Xvfb did not start" << Qt::endl;
             return false;
         }
-        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + display);
+        environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     } else {
         const QString config = home.filePath(QStringLiteral("screen.json"));

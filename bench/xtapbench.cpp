@@ -4,6 +4,7 @@
 
 #include "posixpeers.h"
 #include "samples.h"
+#include "xvfb.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,6 @@
 #include <QThread>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <memory>
 
 namespace {
 
@@ -106,16 +106,9 @@ public:
     QString start(const QString &program, const QString &kind, int listener, quint16 port,
         const QString &runtimeFolder)
     {
-        m_xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_xvfb.start(QStringLiteral("Xvfb"),
-            {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(Width).arg(Height),
-                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        while (!m_xvfb.canReadLine() && m_xvfb.waitForReadyRead(10000)) { }
-        const QByteArray display = m_xvfb.readLine().trimmed();
-        if (display.isEmpty())
+        const QString displayName = startXvfb(m_xvfb, Width, Height);
+        if (displayName.isEmpty())
             return QStringLiteral("Xvfb did not start");
-        const QString displayName = QStringLiteral(":") + QString::fromLatin1(display);
 
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("DISPLAY"), displayName);
@@ -194,9 +187,8 @@ bool XTapBench::run(QTextStream &out)
         out << "note " << m_pinning << " tap to wire: no loopback port" << Qt::endl;
         return false;
     }
-    const auto sides = std::make_unique<Side[]>(2);
-    Side &keypad = sides[0];
-    Side &floor = sides[1];
+    Side keypad;
+    Side floor;
     for (auto [side, kind] : {std::pair {&keypad, "keypad"}, std::pair {&floor, "floor"}}) {
         const QString problem = side->start(
             m_windowProgram, QString::fromLatin1(kind), listener, port, runtime.path());

@@ -111,6 +111,21 @@ void PanelItem::childLookChanged()
     m_look.valid = false;
 }
 
+void PanelItem::childChanged(const QGraphicsItem *child, GraphicsItemChange change)
+{
+    switch (change) {
+    case ItemVisibleHasChanged:
+    case ItemPositionHasChanged:
+    case ItemTransformHasChanged:
+    case ItemOpacityHasChanged:
+        if (auto *panel = dynamic_cast<PanelItem *>(child->parentItem()))
+            panel->childLookChanged();
+        break;
+    default:
+        break;
+    }
+}
+
 QVariant PanelItem::itemChange(GraphicsItemChange change, const QVariant &value)
 {
     switch (change) {
@@ -122,14 +137,8 @@ QVariant PanelItem::itemChange(GraphicsItemChange change, const QVariant &value)
         m_drawnPictures.removeAll(value.value<QGraphicsItem *>());
         m_look = {};
         break;
-    case ItemVisibleHasChanged:
-    case ItemPositionHasChanged:
-    case ItemTransformHasChanged:
-    case ItemOpacityHasChanged:
-        if (auto *parent = dynamic_cast<PanelItem *>(parentItem()))
-            parent->childLookChanged();
-        break;
     default:
+        childChanged(this, change);
         break;
     }
     return QGraphicsObject::itemChange(change, value);

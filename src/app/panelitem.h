@@ -46,6 +46,9 @@ public:
     // A child was shown, hidden, moved or scaled: the look is worked out again at the next
     // redraw. The scene repaints the area that changed by itself.
     void childLookChanged();
+    // Called by a child's itemChange: tells its panel, if it has one, when the change is one
+    // that alters the panel's look.
+    static void childChanged(const QGraphicsItem *child, GraphicsItemChange change);
 
 protected:
     // A press on a panel's own surface ends here: it must not reach what lies beneath.

@@ -151,17 +151,7 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
 
 QVariant PictureItem::itemChange(GraphicsItemChange change, const QVariant &value)
 {
-    switch (change) {
-    case ItemVisibleHasChanged:
-    case ItemPositionHasChanged:
-    case ItemTransformHasChanged:
-    case ItemOpacityHasChanged:
-        if (auto *panel = dynamic_cast<PanelItem *>(parentItem()))
-            panel->childLookChanged();
-        break;
-    default:
-        break;
-    }
+    PanelItem::childChanged(this, change);
     return QGraphicsObject::itemChange(change, value);
 }
 
