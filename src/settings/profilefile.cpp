@@ -421,5 +421,8 @@ bool writeProfileValues(const QString &path, QStringView section,
     for (const auto &[key, value] : keysAndValues)
         file->text = writeProfileString(file->text, section, key, value);
     const std::optional<QByteArray> bytes = encodeFile(file->text, file->encoding);
-    return bytes && replaceFile(path, *bytes);
+    // The file must read back in the encoding it is written in: a value holding U+0000 would
+    // make eight-bit text look like UTF-16, and characters with a zero low byte could tip UTF-16
+    // without its mark into the other byte order.
+    return bytes && decodeFile(*bytes).encoding == file->encoding && replaceFile(path, *bytes);
 }

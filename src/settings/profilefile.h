@@ -36,7 +36,7 @@ QString readProfileValue(
 // Reads the file, sets the key and writes the file back in the file's own encoding; false when
 // the file cannot be written, exists but cannot be read (rewriting it would lose its other
 // contents), or could not be written back in its encoding (UTF-32, UTF-16 with an odd byte, or
-// zero bytes that are not UTF-16).
+// zero bytes that are not UTF-16), or would not read back in that encoding afterwards.
 bool writeProfileValue(
     const QString &path, QStringView section, QStringView key, QStringView value);
 
