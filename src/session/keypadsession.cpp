@@ -54,6 +54,33 @@ const QString screenNames[] = {
     QStringLiteral("Panel5"),
 };
 
+} // namespace
+
+// Where each row lies: the panels above it, whose flags change, and whether it or a
+// container that is not a panel is hidden by the layout for good. Worked out once, so that
+// a press looks up no more than the panels' flags.
+const QHash<QString, KeypadSession::ControlPlace> &KeypadSession::controlPlaces()
+{
+    static const QHash<QString, ControlPlace> places = [] {
+        QHash<QString, ControlPlace> byName;
+        for (const Layout::Row &control : Layout::rows()) {
+            ControlPlace place {&control, {}, false};
+            for (const Layout::Row *row = &control; row;
+                 row = row->parent ? Layout::find(QString::fromLatin1(row->parent)) : nullptr) {
+                if (row->kind == Layout::Kind::Panel)
+                    place.panels << QString::fromLatin1(row->name);
+                else if (!row->visible)
+                    place.laidOutHidden = true;
+            }
+            byName.insert(QString::fromLatin1(control.name), place);
+        }
+        return byName;
+    }();
+    return places;
+}
+
+namespace {
+
 // Counts a press or an open box for as long as it lasts.
 class Busy
 {
@@ -110,6 +137,7 @@ KeypadSession::KeypadSession(const Options &options, QObject *parent)
         if (row.kind == Layout::Kind::Panel)
             m_shown.insert(QString::fromLatin1(row.name), row.visible);
     }
+    controlPlaces(); // worked out at start rather than at the first press
     connect(m_channel, &CommandChannel::connected, this, &KeypadSession::IdTCPClient1Connected);
     connect(
         m_channel, &CommandChannel::disconnected, this, &KeypadSession::IdTCPClient1Disconnected);
@@ -141,25 +169,34 @@ bool KeypadSession::start()
 
 bool KeypadSession::canPress(QStringView control) const
 {
-    const Layout::Row *row = Layout::find(control);
-    if (!row || (row->handler == Handler::None && row->kind != Layout::Kind::CheckBox))
-        return false;
-    return isOnShownPanels(control);
+    return pressable(control.toString()) != nullptr;
+}
+
+const Layout::Row *KeypadSession::pressable(const QString &control) const
+{
+    const auto found = controlPlaces().constFind(control);
+    if (found == controlPlaces().cend() || !isOnShownPanels(*found))
+        return nullptr;
+    const Layout::Row *row = found->row;
+    const bool bound = row->handler != Handler::None || row->kind == Layout::Kind::CheckBox;
+    return bound ? row : nullptr;
 }
 
 bool KeypadSession::press(QStringView control)
 {
     // A press that comes while a message box is open, from whatever input, would run inside
     // that box and stack another on it.
-    if (m_busy > 0 || !canPress(control))
+    if (m_busy > 0)
+        return false;
+    const QString name = control.toString();
+    const Layout::Row *row = pressable(name);
+    if (!row)
         return false;
     const Busy busy(m_busy);
     // Discovery's replies wait until the handler and its boxes are done.
     std::optional<Discovery::Hold> hold;
     if (m_discovery)
         hold.emplace(*m_discovery);
-    const Layout::Row *row = Layout::find(control);
-    const QString name = control.toString();
     // A check box changes with the tap that raises its press.
     if (row->kind == Layout::Kind::CheckBox)
         setChecked(!m_checked);
@@ -191,15 +228,15 @@ bool KeypadSession::isShown(QStringView panel) const
 
 bool KeypadSession::isOnShownPanels(QStringView control) const
 {
-    for (const Layout::Row *row = Layout::find(control); row;
-         row = row->parent ? Layout::find(QString::fromLatin1(row->parent)) : nullptr) {
-        const bool shown = row->kind == Layout::Kind::Panel
-            ? isShown(QString::fromLatin1(row->name))
-            : row->visible;
-        if (!shown)
-            return false;
-    }
-    return Layout::find(control) != nullptr;
+    const auto found = controlPlaces().constFind(control.toString());
+    return found != controlPlaces().cend() && isOnShownPanels(*found);
+}
+
+bool KeypadSession::isOnShownPanels(const ControlPlace &place) const
+{
+    return !place.laidOutHidden
+        && std::all_of(place.panels.cbegin(), place.panels.cend(),
+            [this](const QString &panel) { return m_shown.value(panel); });
 }
 
 std::optional<bool> KeypadSession::alternateShown(QStringView toggle) const

@@ -133,6 +133,16 @@ signals:
 private:
     class Surface;
     using Handler = Layout::Handler;
+    struct ControlPlace
+    {
+        const Layout::Row *row;
+        QList<QString> panels; // the panels above it, itself included when it is one
+        bool laidOutHidden;
+    };
+    static const QHash<QString, ControlPlace> &controlPlaces();
+    bool isOnShownPanels(const ControlPlace &place) const;
+    // The row of a control that a press may run now, or null.
+    const Layout::Row *pressable(const QString &control) const;
 
     void dispatch(Handler handler, const QString &sender);
     bool runPressRule(Handler rule, const QString &sender);
