@@ -2,10 +2,10 @@
 
 #include "profilefile.h"
 
+#include "filereplace.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <optional>
 
 namespace {
@@ -297,27 +297,6 @@ std::optional<FileText> readWholeFile(const QString &path)
     return decodeFile(bytes);
 }
 
-// Replaces the file in one step, so that a save cut short leaves the old file whole; false when
-// the folder is missing, the existing file is read-only or anything else fails.
-bool replaceFile(const QString &path, const QByteArray &bytes)
-{
-    // QSaveFile renames its copy over the old file, which would succeed on a read-only file (and
-    // for root on any file), so the file's own write permission is checked first.
-    const QFileInfo info(path);
-    if (info.exists()
-        && (!info.isFile() || !info.isWritable() || !(info.permissions() & QFile::WriteOwner)))
-        return false;
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 } // namespace
 
 QString readProfileString(
@@ -401,5 +380,5 @@ bool writeProfileValues(const QString &path, QStringView section,
     for (const auto &[key, value] : keysAndValues)
         file->text = writeProfileString(file->text, section, key, value);
     const std::optional<QByteArray> bytes = encodeFile(file->text, file->encoding);
-    return bytes && replaceFile(path, *bytes);
+    return bytes && FileReplace::replace(path, *bytes);
 }
