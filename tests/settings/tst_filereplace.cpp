@@ -62,7 +62,7 @@ void TestFileReplace::leftoverCopies()
         "ZP.INI.AbCdEfG.zp-save",
         "ZP.INI.AbC1Ef.zp-save",
         "ZP.INI.AbCdEf.zp-save.txt",
-        "ZP.INI.AbCdEf.ZP-SAVE",
+        "ZP.INI.GhIjKl.ZP-SAVE", // on Windows the same name as ...ghijkl.zp-save, never made
         "ZP.INI..zp-save",
         "OTHER.INI.AbCdEf.zp-save",
         "xZP.INI.AbCdEf.zp-save",
