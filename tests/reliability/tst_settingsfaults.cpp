@@ -1,48 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "filebytes.h"
 #include "filereplace.h"
+#include "loopbudget.h"
 #include "settingsfile.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <limits>
 
 namespace {
 
-#ifdef ZP_TESTS_UNDER_EMULATOR
+constexpr int killCount = 1000;
 // Under Wine each start of the save loop costs a third of a second on a quiet machine, and
-// twice that on a loaded one: a thousand took longer than the five minutes Qt Test lets one
-// test function run. The kills stop at whichever bound comes first.
-constexpr int killCount = 1000;
-constexpr qint64 killBudgetMs = 90000;
-#else
-constexpr int killCount = 1000;
-constexpr qint64 killBudgetMs = std::numeric_limits<qint64>::max();
-#endif
+// twice that on a loaded one: a thousand took longer than Qt Test's five minutes.
+constexpr qint64 killBoundUnderEmulatorMs = 90000;
 // Wine now and then fails to start a process on a busy machine ("Internal error"); such a start
 // is tried again, and counted.
 constexpr int startTries = 3;
 constexpr quint32 killWindowUs = 10000;
 // Longer than any start-up, and short enough for the rare end that is never reported.
 constexpr int loopEndMs = 5000;
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The copies that killed saves left beside the settings file.
 int leftoverCopies(const QString &folder)
@@ -143,11 +125,9 @@ void TestSettingsFaults::killedSaveLeavesOldOrNew()
     int unreported = 0;
     int failedStarts = 0;
     int killsWithCopy = 0;
-    int kills = 0;
-    QElapsedTimer clock;
-    clock.start();
-    for (; kills < killCount && clock.elapsed() < killBudgetMs; ++kills) {
-        const int kill = kills;
+    LoopBudget kills(killCount, killBoundUnderEmulatorMs);
+    while (kills.next()) {
+        const int kill = kills.started() - 1;
         const Address &now = addresses[current];
         const Address &next = addresses[1 - current];
         QProcess loop;
@@ -188,9 +168,9 @@ void TestSettingsFaults::killedSaveLeavesOldOrNew()
     }
     // A loop that does not end by itself would show here rather than as a test that runs for
     // hours.
-    QVERIFY2(kills >= 50, qPrintable(QString::number(kills)));
-    QVERIFY2(unreported < kills / 20, qPrintable(QString::number(unreported)));
-    QVERIFY2(failedStarts < kills / 20, qPrintable(QString::number(failedStarts)));
+    QVERIFY2(kills.started() >= 50, qPrintable(QString::number(kills.started())));
+    QVERIFY2(unreported < kills.started() / 20, qPrintable(QString::number(unreported)));
+    QVERIFY2(failedStarts < kills.started() / 20, qPrintable(QString::number(failedStarts)));
 
     const QByteArray last = readFile(path);
     SettingsFile::load(path, 6000);
@@ -202,7 +182,7 @@ void TestSettingsFaults::killedSaveLeavesOldOrNew()
     qInfo("%d kills (seed %u) after %lld saves in all: the file was always complete, and "
           "changed %d times; %d kills left a copy, each removed by the next save or start; "
           "%d ends went unreported, %d starts failed and were tried again",
-        kills, seed, saves, changes, killsWithCopy, unreported, failedStarts);
+        kills.started(), seed, saves, changes, killsWithCopy, unreported, failedStarts);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFaults)
