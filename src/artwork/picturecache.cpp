@@ -145,15 +145,25 @@ void PictureCache::insert(const QString &name, const QImage &image, const QColor
     const QString path = filePath(name, image.size(), background);
     // Written under a new name of its own and then put in the place of whatever sits at the
     // picture's name: a link there is replaced, never written through.
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    if (!file.open()
-        || file.write(reinterpret_cast<const char *>(&header), sizeof header) != sizeof header
-        || file.write(reinterpret_cast<const char *>(image.constBits()), bytes) != bytes)
+    QString copy;
+    {
+        QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+        if (!file.open()
+            || file.write(reinterpret_cast<const char *>(&header), sizeof header) != sizeof header
+            || file.write(reinterpret_cast<const char *>(image.constBits()), bytes) != bytes)
+            return;
+        file.close();
+        if (file.error() != QFileDevice::NoError)
+            return;
+        file.setAutoRemove(false);
+        copy = file.fileName();
+    }
+    // Only here is the copy really closed (QTemporaryFile::close keeps its handle), and Windows
+    // renames no file that is still open.
+    if (!CacheFiles::replaceEntry(copy, path)) {
+        CacheFiles::removeEntry(copy);
         return;
-    file.close();
-    if (file.error() != QFileDevice::NoError || !CacheFiles::replaceEntry(file.fileName(), path))
-        return;
-    file.setAutoRemove(false);
+    }
     clearAway(path.sliced(m_folder.size() + 1), qint64(sizeof header) + bytes);
 }
 

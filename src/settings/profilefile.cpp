@@ -2,10 +2,10 @@
 
 #include "profilefile.h"
 
+#include "filereplace.h"
+
 #include <QFile>
-#include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 #include <optional>
 
 namespace {
@@ -317,27 +317,6 @@ std::optional<FileText> readWholeFile(const QString &path)
     return decodeFile(bytes);
 }
 
-// Replaces the file in one step, so that a save cut short leaves the old file whole; false when
-// the folder is missing, the existing file is read-only or anything else fails.
-bool replaceFile(const QString &path, const QByteArray &bytes)
-{
-    // QSaveFile renames its copy over the old file, which would succeed on a read-only file (and
-    // for root on any file), so the file's own write permission is checked first.
-    const QFileInfo info(path);
-    if (info.exists()
-        && (!info.isFile() || !info.isWritable() || !(info.permissions() & QFile::WriteOwner)))
-        return false;
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
-}
-
 } // namespace
 
 QString readProfileString(
@@ -424,5 +403,6 @@ bool writeProfileValues(const QString &path, QStringView section,
     // The file must read back in the encoding it is written in: a value holding U+0000 would
     // make eight-bit text look like UTF-16, and characters with a zero low byte could tip UTF-16
     // without its mark into the other byte order.
-    return bytes && decodeFile(*bytes).encoding == file->encoding && replaceFile(path, *bytes);
+    return bytes && decodeFile(*bytes).encoding == file->encoding
+        && FileReplace::replace(path, *bytes);
 }

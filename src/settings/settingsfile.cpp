@@ -2,6 +2,7 @@
 
 #include "settingsfile.h"
 
+#include "filereplace.h"
 #include "intconv.h"
 #include "profilefile.h"
 
@@ -25,6 +26,9 @@ QString defaultPath()
 
 Address load(const QString &path, int defaultPort)
 {
+    // The keypad reads the file once, at its start: the time to clear what a save that was cut
+    // short left beside it, when the keypad closes without saving again.
+    FileReplace::removeLeftoverCopies(path);
     const QString text = readProfileFile(path);
     const std::optional<qint32> port = strToInt(readProfileString(text, Section, PortKey, {}));
     return {QString::number(port.value_or(defaultPort)),

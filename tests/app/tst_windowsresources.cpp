@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <QFile>
+#include <QMap>
 #include <QTest>
 #include <QXmlStreamReader>
+#include <cstring>
 #include <memory>
 #include <qt_windows.h>
 
-// The manifest and the version resource are compiled into zp-client.exe from a resource
+// The manifest, the version resource and the icon are compiled into zp-client.exe from a resource
 // script that CMake only uses on Windows; a typo there, a resource the linker dropped or a
 // version left behind after a release would pass every other test.
 namespace {
@@ -16,21 +19,64 @@ struct FreeModule
     void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 
-QByteArray manifest()
+// The bytes of one resource of zp-client.exe, or nothing.
+QByteArray resource(const wchar_t *name, const wchar_t *type)
 {
     const std::unique_ptr<std::remove_pointer_t<HMODULE>, FreeModule> module(
         LoadLibraryExW(reinterpret_cast<const wchar_t *>(client.utf16()), nullptr,
             LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     if (!module)
         return {};
-    // The loader reads the process's manifest from resource 1 of type RT_MANIFEST.
-    HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    HRSRC found = FindResourceW(module.get(), name, type);
     HGLOBAL loaded = found ? LoadResource(module.get(), found) : nullptr;
     if (!loaded)
         return {};
     return QByteArray(
         static_cast<const char *>(LockResource(loaded)), SizeofResource(module.get(), found));
 }
+
+// The loader reads the process's manifest from resource 1 of type RT_MANIFEST.
+QByteArray manifest()
+{
+    return resource(MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+}
+
+#ifdef ZP_HAS_ICON
+// One picture of an icon group, as the resource compiler lays it out.
+#pragma pack(push, 2)
+struct GroupIconEntry
+{
+    BYTE width; // 0 for 256
+    BYTE height;
+    BYTE colours;
+    BYTE reserved;
+    WORD planes;
+    WORD bitCount;
+    DWORD bytes;
+    WORD id; // of the RT_ICON resource that holds the picture
+};
+#pragma pack(pop)
+
+// The pictures of the icon that Explorer and the window class take, by their size in pixels.
+QMap<int, QByteArray> iconPictures()
+{
+    const QByteArray group = resource(L"IDI_ICON1", MAKEINTRESOURCEW(14)); // RT_GROUP_ICON
+    constexpr qsizetype header = 6;
+    if (group.size() < header)
+        return {};
+    const int count = *reinterpret_cast<const WORD *>(group.constData() + 4);
+    if (group.size() < header + count * qsizetype(sizeof(GroupIconEntry)))
+        return {};
+    QMap<int, QByteArray> pictures;
+    for (int i = 0; i < count; ++i) {
+        GroupIconEntry entry;
+        std::memcpy(&entry, group.constData() + header + i * sizeof(GroupIconEntry), sizeof entry);
+        const int size = entry.width == 0 ? 256 : entry.width;
+        pictures.insert(size, resource(MAKEINTRESOURCEW(entry.id), MAKEINTRESOURCEW(3))); // RT_ICON
+    }
+    return pictures;
+}
+#endif
 
 // The text of the first element with the given local name, or the value of one of its
 // attributes; with a parent, only an element directly inside such a parent counts.
@@ -117,6 +163,7 @@ private slots:
     void manifest();
     void version_data();
     void version();
+    void icon();
 };
 
 void TestWindowsResources::manifest_data()
@@ -184,6 +231,23 @@ void TestWindowsResources::version()
     QVERIFY2(!info.isEmpty(), "zp-client.exe has no version resource");
     QCOMPARE(fixedVersion(info, name == u"ProductVersion"), QStringLiteral(ZP_VERSION));
     QCOMPARE(versionString(info, name), QStringLiteral(ZP_VERSION));
+}
+
+// Explorer shows the keypad's own icon, in each size it asks for; the largest picture is the
+// artwork's bitmap itself.
+void TestWindowsResources::icon()
+{
+#ifdef ZP_HAS_ICON
+    const QMap<int, QByteArray> pictures = iconPictures();
+    QCOMPARE(pictures.keys(), (QList<int> {16, 20, 24, 32, 40, 48, 64, 256}));
+    for (auto it = pictures.cbegin(); it != pictures.cend(); ++it)
+        QVERIFY2(!it.value().isEmpty(), qPrintable(QString::number(it.key())));
+    QFile artwork(QStringLiteral(ZP_ICON_SOURCE));
+    QVERIFY(artwork.open(QIODevice::ReadOnly));
+    QCOMPARE(pictures.value(256), artwork.readAll());
+#else
+    QSKIP("built without icotool or ImageMagick, so without an icon");
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestWindowsResources)

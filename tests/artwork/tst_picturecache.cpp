@@ -268,6 +268,10 @@ void TestPictureCache::somethingAtAPicturesName()
 // written or cleared away; the link gives way to a folder of the cache's own.
 void TestPictureCache::folderThatIsALink()
 {
+#ifdef Q_OS_WIN
+    // There QFile::link makes a shortcut: a file, which stays where it is, and nothing is kept.
+    QSKIP("QFile::link makes a shortcut on Windows, not a link");
+#endif
     QTemporaryDir root;
     const QString elsewhere = root.filePath(QStringLiteral("elsewhere"));
     QVERIFY(QDir().mkpath(elsewhere));
