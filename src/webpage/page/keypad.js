@@ -62,6 +62,7 @@ export class Keypad {
     for (const row of layout.rows) {
       const element = elementFor(row);
       element.classList.add('row', row.kind, row.style);
+      element.dataset.row = row.name;
       if (!row.parent) element.classList.add('screen');
       const parent = row.parent ? this.elements.get(row.parent) : stage;
       if (!parent) continue;
