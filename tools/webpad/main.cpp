@@ -57,10 +57,16 @@ WebServer::Files pageFiles()
 
 int main(int argc, char *argv[])
 {
+    // Without a window, and for the help, no display is needed.
     bool headless = false;
-    for (int i = 1; i < argc; ++i)
-        headless |= qstrcmp(argv[i], "--headless") == 0;
-    std::unique_ptr<QCoreApplication> app = headless
+    bool windowless = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArrayView arg(argv[i]);
+        headless |= arg == "--headless";
+        windowless |= arg == "--headless" || arg == "--help" || arg == "-h" || arg == "--help-all"
+            || arg == "--version" || arg == "-v";
+    }
+    std::unique_ptr<QCoreApplication> app = windowless
         ? std::make_unique<QCoreApplication>(argc, argv)
         : std::make_unique<QApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("ZP Client"));
