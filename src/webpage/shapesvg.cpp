@@ -8,10 +8,11 @@
 
 namespace {
 
-// The shapes keep sixteenths of a pixel; four decimals hold them exactly and drop the rest.
+// Hundredths of a picture's pixel: finer than a device pixel at any size a screen shows the
+// pictures, and a quarter smaller than the shapes' exact sixteenths.
 QByteArray number(qreal value)
 {
-    QByteArray text = QByteArray::number(value, 'f', 4);
+    QByteArray text = QByteArray::number(value, 'f', 2);
     while (text.endsWith('0'))
         text.chop(1);
     if (text.endsWith('.'))

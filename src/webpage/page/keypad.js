@@ -5,19 +5,11 @@
 const pressableKinds = new Set(['speedbutton', 'button', 'cornerbutton', 'checkbox']);
 
 function elementFor(row) {
-  if (row.kind === 'image' || (row.kind === 'imagecontrol' && row.picture)) {
+  if (row.picture) {
     const img = document.createElement('img');
-    img.src = row.picture;
+    img.dataset.src = row.picture;
     img.alt = '';
     img.draggable = false;
-    return img;
-  }
-  if (row.kind === 'animation') {
-    const img = document.createElement('img');
-    img.src = row.picture;
-    img.alt = '';
-    img.draggable = false;
-    img.className = 'fill';
     return img;
   }
   if (pressableKinds.has(row.kind) && row.pressable) {
@@ -89,6 +81,20 @@ export class Keypad {
     this.height = layout.height;
     this.fit();
     addEventListener('resize', () => this.fit());
+    this.loadPictures();
+  }
+
+  // The pictures of the screen shown first load at once; those of the screens that start
+  // hidden, the largest, once the first screen has been painted.
+  loadPictures() {
+    const later = [];
+    for (const img of this.stage.querySelectorAll('img[data-src]')) {
+      if (img.closest('.screen[hidden]')) later.push(img);
+      else img.src = img.dataset.src;
+    }
+    requestAnimationFrame(() => setTimeout(() => {
+      for (const img of later) img.src = img.dataset.src;
+    }, 0));
   }
 
   // Stretched to the window on each axis, as the desktop window stretches its screens.
