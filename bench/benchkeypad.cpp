@@ -3,6 +3,9 @@
 #include "benchkeypad.h"
 
 #include "commandchannel.h"
+#include "keypadsession.h"
+#include "logmemo.h"
+#include "messageboxes.h"
 #include "tmainclient.h"
 
 #include <QGraphicsItem>
@@ -25,8 +28,8 @@ BenchKeypad::BenchKeypad(quint16 requestPort)
         if (m_echo)
             std::fprintf(stderr, "keypad message: %s\n", qPrintable(text));
     };
-    m_window->setMessageBoxFunction(record);
-    m_window->setErrorBoxFunction(record);
+    m_window->messageBoxes()->setMessageFunction(record);
+    m_window->messageBoxes()->setErrorFunction(record);
 }
 
 BenchKeypad::~BenchKeypad() = default;
@@ -42,8 +45,8 @@ bool BenchKeypad::connectTo(quint16 port)
 {
     m_window->Edit2->setText(QStringLiteral("127.0.0.1"));
     m_window->Edit3->setText(QString::number(port));
-    m_window->ConnectDisconnectClick(nullptr);
-    return m_window->channel()->isConnected();
+    m_window->session()->ConnectDisconnectClick({});
+    return m_window->session()->channel()->isConnected();
 }
 
 QPoint BenchKeypad::centreOf(QStringView name) const

@@ -4,6 +4,9 @@
 
 #include "benchkeypad.h"
 #include "commandchannel.h"
+#include "keypadsession.h"
+#include "logmemo.h"
+#include "messageboxes.h"
 #include "peerprocess.h"
 #include "samples.h"
 #include "tmainclient.h"
@@ -77,7 +80,7 @@ int DiscoveryBench::runKeypad(quint16 requestPort)
     // A connected keypad takes no more replies: each connection is given up again shortly
     // after it was made, as after a failed tap, so that the next reply is taken. The pause
     // keeps that work out of the time the server measures.
-    CommandChannel *channel = keypad.window()->channel();
+    CommandChannel *channel = keypad.window()->session()->channel();
     QObject::connect(channel, &CommandChannel::connected, channel, [channel] {
         QTimer::singleShot(SettleMs / 4, channel, &CommandChannel::disconnectFromServer);
     });

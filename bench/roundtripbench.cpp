@@ -5,7 +5,10 @@
 #include "benchkeypad.h"
 #include "commandchannel.h"
 #include "hitareaitem.h"
+#include "keypadsession.h"
 #include "layout.h"
+#include "logmemo.h"
+#include "messageboxes.h"
 #include "peerprocess.h"
 #include "posixpeers.h"
 #include "samples.h"
@@ -84,9 +87,9 @@ bool RoundTripBench::run(QTextStream &out)
     const auto keypadBlock = [&](int count, Samples *samples) {
         for (int i = 0; i < count; ++i) {
             const std::int64_t start = PosixPeers::nowNs();
-            window->kataxorisi(sign);
+            window->session()->kataxorisi(sign->objectName());
             const std::int64_t end = PosixPeers::nowNs();
-            if (window->channel()->lastOutcome() != CommandChannel::Outcome::Confirmed)
+            if (window->session()->channel()->lastOutcome() != CommandChannel::Outcome::Confirmed)
                 ++failures;
             if (samples)
                 samples->add(end - start);
@@ -138,7 +141,8 @@ bool RoundTripBench::run(QTextStream &out)
             QTest::mouseRelease(viewport, Qt::LeftButton, {}, centre);
             const std::int64_t end = PosixPeers::nowNs();
             if (clicks != clicksBefore + 1
-                || window->channel()->lastOutcome() != CommandChannel::Outcome::Confirmed)
+                || window->session()->channel()->lastOutcome()
+                    != CommandChannel::Outcome::Confirmed)
                 ++failures;
             if (samples)
                 samples->add(end - start);
@@ -173,7 +177,8 @@ bool RoundTripBench::run(QTextStream &out)
         const QPoint first = keypad.centreOf(pair.at(0));
         const QPoint second = keypad.centreOf(pair.at(1));
         const auto confirmed = [&] {
-            return window->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed;
+            return window->session()->channel()->lastOutcome()
+                == CommandChannel::Outcome::Confirmed;
         };
         // Handed to the window system layer as a touch screen's driver would, without the
         // millisecond that QTest's touch sequences sleep before each event.

@@ -2,6 +2,7 @@
 
 #include "zpapplication.h"
 
+#include "messageboxes.h"
 #include "tmainclient.h"
 
 #include <QMessageBox>
@@ -15,7 +16,7 @@ bool ZpApplication::notify(QObject *receiver, QEvent *event)
         if (MainClient)
             MainClient->reportError(message);
         else
-            QMessageBox::critical(nullptr, applicationName(), TMainClient::errorBoxText(message));
+            QMessageBox::critical(nullptr, applicationName(), MessageBoxes::errorBoxText(message));
         return false;
     }
 }

@@ -355,7 +355,7 @@ void TestAccessibility::pressAction()
         QVERIFY(box->isChecked());
     if (connected) {
         QVERIFY(w.messages.isEmpty());
-        w->kataxorisi(w->component(u"n5")); // every line before this one has arrived
+        w->session()->kataxorisi(QStringLiteral("n5")); // every line before this one has arrived
         QTRY_COMPARE(server.lines(), lines + QStringList {"n5"});
     } else {
         QCOMPARE(server.connections(), 0);
@@ -389,7 +389,7 @@ void TestAccessibility::actionsThatDoNothing()
     target->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCoreApplication::processEvents();
 
-    w->kataxorisi(w->component(u"n5")); // every line before this one has arrived
+    w->session()->kataxorisi(QStringLiteral("n5")); // every line before this one has arrived
     QTRY_COMPARE(server.lines(), QStringList {"n5"});
     QCOMPARE(pairFlags(w), before);
 }
@@ -433,7 +433,7 @@ void TestAccessibility::events()
     QVERIFY(w.showAt(WindowSize));
     QVERIFY(w.connectTo(server.port()));
     QStringList events;
-    w->setAccessibilityEventFunction(
+    w->accessibility()->setEventFunction(
         [&events](QAccessibleEvent *event) { events << describe(event); });
     for (const QString &name : presses) {
         w.press(name);
@@ -451,7 +451,7 @@ void TestAccessibility::statusTileDescribesConnection()
     WindowFixture w;
     QVERIFY(w.showAt(WindowSize));
     QStringList events;
-    w->setAccessibilityEventFunction(
+    w->accessibility()->setEventFunction(
         [&events](QAccessibleEvent *event) { events << describe(event); });
     QAccessibleInterface *tile = childNamed(w, u"con_SpeedButton");
     QCOMPARE(tile->text(QAccessible::Description), ControlNames::connectionDescription(false));
@@ -461,7 +461,7 @@ void TestAccessibility::statusTileDescribesConnection()
     QCOMPARE(tile->text(QAccessible::Description), ControlNames::connectionDescription(true));
     QCOMPARE(events, QStringList {"DescriptionChanged con_SpeedButton"});
 
-    w->ConnectDisconnectClick(nullptr);
+    w->session()->ConnectDisconnectClick({});
     QVERIFY(w.showsNotConnectedPicture());
     QCOMPARE(tile->text(QAccessible::Description), ControlNames::connectionDescription(false));
     QCOMPARE(events.count(QStringLiteral("DescriptionChanged con_SpeedButton")), 2);
@@ -526,7 +526,7 @@ void TestAccessibility::keyboard()
         QVERIFY(childNamed(w, focused)->state().focused);
         QCOMPARE(windowInterface(w)->focusChild(), childNamed(w, focused));
     }
-    w->kataxorisi(w->component(u"n5")); // every line before this one has arrived
+    w->session()->kataxorisi(QStringLiteral("n5")); // every line before this one has arrived
     QTRY_COMPARE(server.lines(), lines + QStringList {"n5"});
     QTEST(pairFlags(w), "state");
 }
@@ -543,7 +543,7 @@ void TestAccessibility::keyboardFollowsScreenChange()
     QVERIFY(w.connectTo(server.port()));
 
     QStringList events;
-    w->setAccessibilityEventFunction(
+    w->accessibility()->setEventFunction(
         [&events](QAccessibleEvent *event) { events << describe(event); });
     QTest::keyClick(w->viewport(), Qt::Key_Tab);
     QTest::keyClick(w->viewport(), Qt::Key_Down); // SpeedButton15

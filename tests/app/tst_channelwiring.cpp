@@ -53,13 +53,13 @@ void TestChannelWiring::connectAndDisconnect()
     QVERIFY(!w->Timer1->isActive());
     QTRY_COMPARE(server.connections(), 1);
 
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
     QCOMPARE(
         logLines(w), (QStringList {Messages::clientConnected(), Messages::clientDisconnected()}));
     QVERIFY(w.showsNotConnectedPicture());
     QVERIFY(w->Timer1->isActive());
     QVERIFY(w.messages.isEmpty());
-    QVERIFY(!w->channel()->isConnected());
+    QVERIFY(!w->session()->channel()->isConnected());
 
     // The settings screen shows the lines that came while it was hidden.
     w->show();
@@ -104,7 +104,7 @@ void TestChannelWiring::replies()
     w.connectTo(server.port());
     QVERIFY(w.showsConnectedPicture());
 
-    w->kataxorisi(w->component(u"a6"));
+    w->session()->kataxorisi(QStringLiteral("a6"));
 
     QTRY_COMPARE(server.lines(), QStringList {"a6"});
     QCOMPARE(w.messages, message.isEmpty() ? QStringList {} : QStringList {message});
@@ -124,13 +124,11 @@ void TestChannelWiring::sendsTheNameAsOneLine()
     WindowFixture w;
     w.connectTo(server.port());
     for (const char *name : {"g14", "SpeedButton25", "ark3", "CheckBox1"})
-        w->kataxorisi(w->component(QString::fromLatin1(name)));
+        w->session()->kataxorisi(QString::fromLatin1(name));
     QTRY_COMPARE(server.lines(), (QStringList {"g14", "SpeedButton25", "ark3", "CheckBox1"}));
     QVERIFY(w.messages.isEmpty());
 
-    QObject unnamed;
-    unnamed.setObjectName(QString::fromUtf8("xλ"));
-    w->kataxorisi(&unnamed);
+    w->session()->kataxorisi(QString::fromUtf8("xλ"));
     QTRY_COMPARE(server.lines().last(), QStringLiteral("x?"));
 }
 
@@ -144,11 +142,11 @@ void TestChannelWiring::lateRefusalShownAtTheNextTap()
     WindowFixture w;
     w.connectTo(server.port());
 
-    w->kataxorisi(w->component(u"a6"));
+    w->session()->kataxorisi(QStringLiteral("a6"));
     QVERIFY(w.messages.isEmpty());
 
     server.push("no\r\n");
-    w->kataxorisi(w->component(u"a7"));
+    w->session()->kataxorisi(QStringLiteral("a7"));
     QCOMPARE(w.messages, QStringList {Messages::refusal()});
     QCOMPARE(
         logLines(w), (QStringList {Messages::clientConnected(), Messages::clientDisconnected()}));
@@ -166,9 +164,9 @@ void TestChannelWiring::incompleteLineStaysBuffered()
     WindowFixture w;
     w.connectTo(server.port());
 
-    w->kataxorisi(w->component(u"a6")); // only "o" arrives: no complete line, accepted
-    w->kataxorisi(w->component(u"a7")); // "ok" completes, then the answer to a7
-    w->kataxorisi(w->component(u"a8"));
+    w->session()->kataxorisi(QStringLiteral("a6")); // only "o" arrives: no complete line, accepted
+    w->session()->kataxorisi(QStringLiteral("a7")); // "ok" completes, then the answer to a7
+    w->session()->kataxorisi(QStringLiteral("a8"));
     QTRY_COMPARE(server.lines(), (QStringList {"a6", "a7", "a8"}));
     QVERIFY(w.messages.isEmpty());
     QVERIFY(w.showsConnectedPicture());
@@ -179,11 +177,11 @@ void TestChannelWiring::serverClosesBetweenPresses()
     ScriptedServer server;
     WindowFixture w;
     w.connectTo(server.port());
-    w->kataxorisi(w->component(u"a6"));
+    w->session()->kataxorisi(QStringLiteral("a6"));
     QVERIFY(w.messages.isEmpty());
 
     server.closeClient();
-    w->kataxorisi(w->component(u"a7"));
+    w->session()->kataxorisi(QStringLiteral("a7"));
     QCOMPARE(w.messages, QStringList {Messages::noConnection()});
     QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
     QVERIFY(w->Timer1->isActive());
@@ -192,10 +190,10 @@ void TestChannelWiring::serverClosesBetweenPresses()
 
     // The button connects again.
     w.messages.clear();
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
     QVERIFY(w.messages.isEmpty());
     QVERIFY(w.showsConnectedPicture());
-    w->kataxorisi(w->component(u"a8"));
+    w->session()->kataxorisi(QStringLiteral("a8"));
     QTRY_COMPARE(server.lines(), (QStringList {"a6", "a8"}));
 }
 
@@ -203,7 +201,7 @@ void TestChannelWiring::noConnection()
 {
     WindowFixture w;
     w->Timer1->stop();
-    w->kataxorisi(w->component(u"a6"));
+    w->session()->kataxorisi(QStringLiteral("a6"));
     QCOMPARE(w.messages, QStringList {Messages::noConnection()});
     QVERIFY(w->Timer1->isActive());
     QVERIFY(w.showsNotConnectedPicture());
@@ -256,7 +254,7 @@ void TestChannelWiring::portTexts()
         .replace(QStringLiteral("%2"), QString::number(server.port(), 16))
         .replace(QStringLiteral("%3"), QString::number(int(server.port()) + 65536));
     w->Edit3->setText(portText);
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
 
     QVERIFY(!w->Timer1->isActive());
     if (connects) {
@@ -278,7 +276,7 @@ void TestChannelWiring::connectFailsWithoutServer()
     WindowFixture w;
     w->Edit2->setText(QStringLiteral("127.0.0.1"));
     w->Edit3->setText(QString::number(freePort));
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
     QCOMPARE(w.messages, QStringList {Messages::notFound()});
     QVERIFY(!w->Timer1->isActive());
     QVERIFY(logLines(w).isEmpty());

@@ -74,7 +74,7 @@ void TestChartScreens::chartSigns()
             QCOMPARE(area->handler, Layout::Handler::None);
         QVERIFY2(w->item(screen)->isVisible(), qPrintable(name));
     }
-    w->kataxorisi(w->component(u"n5"));
+    w->session()->kataxorisi(QStringLiteral("n5"));
     QTRY_COMPARE(w.server.lines(), expected + QStringList {"n5"});
     QVERIFY(w.messages.isEmpty());
 
@@ -95,7 +95,7 @@ void TestChartScreens::movePadKeys()
     for (const char *key :
         {"moveL", "moveR", "SpeedButton7", "SpeedButton8", "SpeedButton9", "SpeedButton10"})
         w.press(QString::fromLatin1(key));
-    w->kataxorisi(w->component(u"n5"));
+    w->session()->kataxorisi(QStringLiteral("n5"));
     QTRY_COMPARE(w.server.lines(),
         (QStringList {"move_client", "SpeedButton25", "SpeedButton31", "SpeedButton7",
             "SpeedButton8", "SpeedButton9", "SpeedButton10", "n5"}));
@@ -117,7 +117,7 @@ void TestChartScreens::enterAndLeaveMovePad()
     QVERIFY(w.messages.isEmpty());
     QTRY_COMPARE(w.server.lines(), (QStringList {"move_client", "move_client"}));
 
-    w->kataxorisi(w->component(u"a6"));
+    w->session()->kataxorisi(QStringLiteral("a6"));
     QCOMPARE(w.messages, QStringList {Messages::refusal()});
 }
 

@@ -141,12 +141,12 @@ void TestDiscoveryWiring::reconnectAfterServerClosed()
 
     server.closeClient();
     QTRY_COMPARE(server.disconnections(), 1);
-    w->kataxorisi(w->component(u"a6"));
+    w->session()->kataxorisi(QStringLiteral("a6"));
     QCOMPARE(w.messages, QStringList {Messages::noConnection()});
     QVERIFY(w->Timer1->isActive());
     sendTo(w, reply);
     QTRY_COMPARE(server.connections(), 2);
-    w->kataxorisi(w->component(u"a7"));
+    w->session()->kataxorisi(QStringLiteral("a7"));
     QTRY_COMPARE(server.lines(), QStringList {"a7"});
     QCOMPARE(w.messages, QStringList {Messages::noConnection()});
 }
@@ -160,10 +160,10 @@ void TestDiscoveryWiring::replyWhileConnectedKeepsTheServer()
     const QString port = QString::number(server.port());
     w->Edit2->setText(QStringLiteral("127.0.0.1"));
     w->Edit3->setText(port);
-    w->ConnectDisconnectClick(nullptr);
-    QVERIFY(w->channel()->isConnected());
-    w->con_SpeedButtonClick(nullptr);
-    w->Timer1Timer(w->Timer1);
+    w->session()->ConnectDisconnectClick({});
+    QVERIFY(w->session()->channel()->isConnected());
+    w->session()->con_SpeedButtonClick({});
+    w->session()->Timer1Timer();
 
     sendTo(w, "127.10.66.9m7777");
     QTRY_VERIFY(!w->Timer1->isActive());
@@ -198,7 +198,7 @@ void TestDiscoveryWiring::tapWhileConnected()
     WindowFixture w;
     w->Edit2->setText(QStringLiteral("127.0.0.1"));
     w->Edit3->setText(QString::number(server.port()));
-    w->ConnectDisconnectClick(nullptr);
+    w->session()->ConnectDisconnectClick({});
     QVERIFY(!w->Timer1->isActive());
 
     // A real tap on the status tile, through the picture that lies over it.
@@ -206,15 +206,15 @@ void TestDiscoveryWiring::tapWhileConnected()
     w.press(u"con_SpeedButton");
     QVERIFY(w->Timer1->isActive());
     QVERIFY(!w->IdUDPServer1->isActive());
-    QVERIFY(w->channel()->isConnected());
+    QVERIFY(w->session()->channel()->isConnected());
     QVERIFY(w.showsConnectedPicture());
 
     // The next tick switches the listener on with fresh sockets and asks again.
-    w->Timer1Timer(w->Timer1);
+    w->session()->Timer1Timer();
     QVERIFY(w->IdUDPServer1->isActive());
     QTRY_VERIFY(w.env.requests.hasPendingDatagrams());
     QCOMPARE(w.env.requests.receiveDatagram().data(), QByteArray("zp"));
-    w->kataxorisi(w->component(u"a6"));
+    w->session()->kataxorisi(QStringLiteral("a6"));
     QTRY_COMPARE(server.lines(), QStringList {"a6"});
     QVERIFY(w.messages.isEmpty());
 }
@@ -224,11 +224,11 @@ void TestDiscoveryWiring::networkMessageWhenPortTaken()
     // A fixed port, so that the tick after the tap binds the same one again.
     const quint16 port = freeUdpPort();
     WindowFixture w(150, port);
-    w->con_SpeedButtonClick(nullptr);
+    w->session()->con_SpeedButtonClick({});
 
     UdpListener squatter(nullptr, port);
     squatter.setActive(true);
-    w->Timer1Timer(w->Timer1);
+    w->session()->Timer1Timer();
     QCOMPARE(w.messages, QStringList {Messages::network()});
     QVERIFY(!w->Timer1->isActive());
 }

@@ -30,14 +30,15 @@ public:
     QString failWith;
 
 protected:
-    void FormClose(QObject *Sender) override
+    SettingsFile::SaveResult FormClose(QObject *Sender) override
     {
         ++closes;
-        TMainClient::FormClose(Sender);
+        const SettingsFile::SaveResult saved = TMainClient::FormClose(Sender);
         if (!failWith.isEmpty())
             throw std::runtime_error(failWith.toStdString());
         // A second request while this one runs must not start another close.
         close();
+        return saved;
     }
 };
 
@@ -294,7 +295,7 @@ void TestMainWindow::pressTargetMatchesScene()
             HitAreaItem *expected = under.isEmpty()
                 ? nullptr
                 : qobject_cast<HitAreaItem *>(under.first()->toGraphicsObject());
-            HitAreaItem *actual = w->pressTarget(QPointF(x, y));
+            HitAreaItem *actual = w->pointer()->pressTarget(QPointF(x, y));
             if (actual != expected) {
                 mismatches << QStringLiteral("(%1, %2): %3 instead of %4")
                                   .arg(x)
@@ -386,12 +387,12 @@ void TestMainWindow::returnLeavesMovePad()
 {
     WindowFixture w;
     w->Panel4->show();
-    w->Button1Click(w->component(u"Button1"));
+    w->session()->Button1Click(QStringLiteral("Button1"));
     QVERIFY(w->Panel4->isVisible());
     QVERIFY(w->Panel1->isVisible());
     w->Panel4->hide();
-    w->rythmiseisshowClick(w->component(u"rythmiseisshow"));
-    w->Button1Click(w->component(u"Button4"));
+    w->session()->rythmiseisshowClick(QStringLiteral("rythmiseisshow"));
+    w->session()->Button1Click(QStringLiteral("Button4"));
     QVERIFY(!w->Panel4->isVisible());
     QCOMPARE(visibleScreens(*w.window), QStringList {"Panel1"});
 }
@@ -435,7 +436,7 @@ void TestMainWindow::escapedError()
     QTEST(w.errors.first(), "shown");
 
     // The program goes on: the window still takes presses.
-    w->rythmiseisshowClick(w->component(u"rythmiseisshow"));
+    w->session()->rythmiseisshowClick(QStringLiteral("rythmiseisshow"));
     QVERIFY(w->Panel5->isVisible());
 }
 
@@ -444,7 +445,7 @@ void TestMainWindow::closePath()
     TestEnvironment env;
     ClosingWindow window(env);
     QStringList errors;
-    window.setErrorBoxFunction([&](const QString &text) { errors << text; });
+    window.messageBoxes()->setErrorFunction([&](const QString &text) { errors << text; });
     window.show();
 
     QCloseEvent systemRequest;
@@ -454,7 +455,7 @@ void TestMainWindow::closePath()
 
     ClosingWindow second(env);
     second.show();
-    second.offClick(second.component(u"off"));
+    second.session()->offClick(QStringLiteral("off"));
     QCOMPARE(second.closes, 1);
     QVERIFY(!second.isVisible());
     QVERIFY(errors.isEmpty());
@@ -465,19 +466,19 @@ void TestMainWindow::failingCloseKeepsWindow()
     TestEnvironment env;
     ClosingWindow window(env);
     QStringList errors;
-    window.setErrorBoxFunction([&](const QString &text) { errors << text; });
+    window.messageBoxes()->setErrorFunction([&](const QString &text) { errors << text; });
     window.show();
-    window.rythmiseisshowClick(window.component(u"rythmiseisshow"));
+    window.session()->rythmiseisshowClick(QStringLiteral("rythmiseisshow"));
 
     window.failWith = QStringLiteral("'abc' is not a valid integer value");
-    window.offClick(window.component(u"off"));
+    window.session()->offClick(QStringLiteral("off"));
     QCOMPARE(window.closes, 1);
     QVERIFY(window.isVisible());
     QVERIFY(window.Panel5->isVisible());
     QCOMPARE(errors, QStringList {"'abc' is not a valid integer value."});
 
     window.failWith.clear();
-    window.offClick(window.component(u"off"));
+    window.session()->offClick(QStringLiteral("off"));
     QCOMPARE(window.closes, 2);
     QVERIFY(!window.isVisible());
 }

@@ -105,11 +105,11 @@ void TestPanelItem::keptLookMatchesLookWorkedOutAfresh_data()
     QTest::newRow("window resized to an odd size")
         << QSize(1280, 800) << Change([](WindowFixture &w) { w->resize(1001, 677); }) << true;
     QTest::newRow("chart screen shown")
-        << hd << Change([](WindowFixture &w) { w->martyriesshowClick(nullptr); }) << true;
+        << hd << Change([](WindowFixture &w) { w->session()->martyriesshowClick({}); }) << true;
     QTest::newRow("main screen shown again") << hd << Change([](WindowFixture &w) {
-        w->martyriesshowClick(nullptr);
+        w->session()->martyriesshowClick({});
         drawn(w);
-        w->Button1Click(nullptr);
+        w->session()->Button1Click({});
         drawn(w);
         w.press(u"enallagikatavasi");
     }) << true;

@@ -106,7 +106,7 @@ void TestPressWiring::presses()
     if (connected)
         QVERIFY(w.connectTo(server.port()));
     auto *box = qobject_cast<QAbstractButton *>(w->component(u"CheckBox1"));
-    box->setChecked(boxCheckedAtStart);
+    w->session()->setChecked(boxCheckedAtStart);
 
     // Real presses at the scaled centre of each control.
     for (const QString &name : presses) {
@@ -118,7 +118,7 @@ void TestPressWiring::presses()
     QTEST(box->isChecked(), "boxChecked");
     if (connected) {
         QVERIFY(w.messages.isEmpty());
-        w->kataxorisi(w->component(u"n5")); // every line before this one has arrived
+        w->session()->kataxorisi(QStringLiteral("n5")); // every line before this one has arrived
         QTRY_COMPARE(server.lines(), commands + QStringList {"n5"});
     } else {
         // Each send found no connection and said so; the rules went on regardless.
@@ -132,10 +132,11 @@ void TestPressWiring::presses()
 void TestPressWiring::ruleCompletesAfterFailureMessage()
 {
     WindowFixture w;
-    w->enallagikatavasiClick(nullptr);
+    w->session()->enallagikatavasiClick({});
     QString stateWhileShown;
-    w->setMessageBoxFunction([&](const QString &) { stateWhileShown = w.pairState(); });
-    w->m1Click(w->component(u"m3"));
+    w->messageBoxes()->setMessageFunction(
+        [&](const QString &) { stateWhileShown = w.pairState(); });
+    w->session()->m1Click(QStringLiteral("m3"));
     QCOMPARE(stateWhileShown, QStringLiteral("2111112"));
     QCOMPARE(w.pairState(), QStringLiteral("1111122"));
 }

@@ -132,10 +132,10 @@ void TestSettings::save()
 
     WindowFixture w;
     w->show();
-    w->rythmiseisshowClick(nullptr);
+    w->session()->rythmiseisshowClick({});
     w->Edit3->setText(portField);
     w->Edit2->setText(hostField);
-    w->offClick(nullptr);
+    w->session()->offClick({});
 
     QCOMPARE(readFile(w.env.settingsPath()), file);
     if (file.isEmpty()) {
@@ -145,7 +145,7 @@ void TestSettings::save()
         QVERIFY(w->Panel5->isVisible());
         // Once the field is corrected, the same close succeeds.
         w->Edit3->setText(QStringLiteral("6000"));
-        w->offClick(nullptr);
+        w->session()->offClick({});
         QVERIFY(!w->isVisible());
         QCOMPARE(w.errors.size(), 1);
     } else {
@@ -211,10 +211,10 @@ void TestSettings::refusedWrite()
     }
     TMainClient window(options);
     QStringList errors;
-    window.setErrorBoxFunction([&](const QString &text) { errors << text; });
+    window.messageBoxes()->setErrorFunction([&](const QString &text) { errors << text; });
     window.show();
 
-    window.offClick(nullptr);
+    window.session()->offClick({});
     QCOMPARE(errors,
         QStringList {QStringLiteral("Unable to write to %1.")
                          .arg(QDir::toNativeSeparators(options.settingsPath))});
@@ -224,7 +224,7 @@ void TestSettings::refusedWrite()
 
     // A file that can never be written must not keep the user in: a second close soon after
     // ends the program without saving.
-    window.offClick(nullptr);
+    window.session()->offClick({});
     QVERIFY(!window.isVisible());
     QCOMPARE(errors.size(), 1);
 }
@@ -233,7 +233,7 @@ void TestSettings::addressSurvivesRestart()
 {
     WindowFixture w;
     // As a discovery reply leaves them, whether or not its connect attempt succeeds.
-    w->IdUDPServer1UDPRead("127.0.0.9m6123");
+    w->session()->IdUDPServer1UDPRead("127.0.0.9m6123");
     w.messages.clear();
     w->show();
     w->close();

@@ -157,7 +157,7 @@ void TestTouch::fingers()
     }
 
     if (connected) {
-        w->kataxorisi(w->component(u"n5")); // every line before this one has arrived
+        w->session()->kataxorisi(QStringLiteral("n5")); // every line before this one has arrived
         QTRY_COMPARE(server.lines(), lines + QStringList {"n5"});
     } else {
         QCOMPARE(server.connections(), 0);

@@ -2,11 +2,16 @@
 
 #pragma once
 
+#include "accessibilitypublisher.h"
 #include "bitmaplistanimation.h"
 #include "commandchannel.h"
 #include "imagecontrolitem.h"
+#include "keypadsession.h"
+#include "logmemo.h"
+#include "messageboxes.h"
 #include "pairpanels.h"
 #include "panelitem.h"
+#include "pointerrouter.h"
 #include "pressrules.h"
 #include "tmainclient.h"
 
@@ -65,8 +70,9 @@ struct WindowFixture
 
     void recordBoxes()
     {
-        window->setMessageBoxFunction([this](const QString &text) { messages << text; });
-        window->setErrorBoxFunction([this](const QString &text) { errors << text; });
+        window->messageBoxes()->setMessageFunction(
+            [this](const QString &text) { messages << text; });
+        window->messageBoxes()->setErrorFunction([this](const QString &text) { errors << text; });
     }
 
     TMainClient *operator->() const { return window.get(); }
@@ -96,8 +102,8 @@ struct WindowFixture
     {
         window->Edit2->setText(QStringLiteral("127.0.0.1"));
         window->Edit3->setText(QString::number(port));
-        window->ConnectDisconnectClick(nullptr);
-        return window->channel()->isConnected();
+        window->session()->ConnectDisconnectClick({});
+        return window->session()->channel()->isConnected();
     }
 
     // The state string of the seven pairs as the screen shows them.

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "commandchannel.h"
+#include "keypadsession.h"
+#include "logmemo.h"
+#include "messageboxes.h"
 #include "settingsfile.h"
 #include "tmainclient.h"
 
@@ -38,7 +41,8 @@ struct Keypad
     Keypad()
         : window(options())
     {
-        window.setMessageBoxFunction([this](const QString &text) { messages << text; });
+        window.messageBoxes()->setMessageFunction(
+            [this](const QString &text) { messages << text; });
         window.resize(1280, 800);
         window.show();
     }
@@ -89,7 +93,7 @@ void TestEndToEnd::findsTheServerAndSends()
 
     Keypad keypad;
     TMainClient &window = keypad.window;
-    QSignalSpy delivered(window.discovery(), &Discovery::datagramReceived);
+    QSignalSpy delivered(window.session()->discovery(), &Discovery::datagramReceived);
     QTRY_VERIFY_WITH_TIMEOUT(connectedLogged(window), WithinOnePeriodMs);
     const QString host = window.Edit2->text();
     QVERIFY2(hosts.contains(host), qPrintable(host));
@@ -109,7 +113,7 @@ void TestEndToEnd::findsTheServerAndSends()
     }
     QCOMPARE(window.Edit2->text(), host);
     QCOMPARE(window.Edit3->text(), QStringLiteral("6000"));
-    QVERIFY(window.channel()->isConnected());
+    QVERIFY(window.session()->channel()->isConnected());
 
     keypad.tapSigns();
     QVERIFY(window.close());
@@ -130,9 +134,9 @@ void TestEndToEnd::searchesANetworkThatComesUpLater()
 
     Keypad keypad;
     TMainClient &window = keypad.window;
-    QSignalSpy ticks(window.discovery()->timer(), &QTimer::timeout);
+    QSignalSpy ticks(window.session()->discovery()->timer(), &QTimer::timeout);
     QVERIFY(ticks.wait(WithinOnePeriodMs));
-    QVERIFY(!window.channel()->isConnected());
+    QVERIFY(!window.session()->channel()->isConnected());
 
     QCOMPARE(QProcess::execute(QStringLiteral("ip"), {"link", "set", "dev", lateLink, "up"}), 0);
     QTRY_VERIFY_WITH_TIMEOUT(connectedLogged(window), WithinOnePeriodMs);

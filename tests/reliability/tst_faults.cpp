@@ -33,7 +33,7 @@ qint64 timedPress(WindowFixture &w, QStringView name)
 {
     QElapsedTimer clock;
     clock.start();
-    w->kataxorisi(w->component(name));
+    w->session()->kataxorisi(name.toString());
     return clock.elapsed();
 }
 
@@ -41,9 +41,9 @@ qint64 timedPress(WindowFixture &w, QStringView name)
 // the connected test still counts as a connection, the next one connects.
 void reconnect(WindowFixture &w)
 {
-    if (w->channel()->isConnected())
-        w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    if (w->session()->channel()->isConnected())
+        w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
+    w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
 }
 
 } // namespace
@@ -96,12 +96,13 @@ void TestFaults::serverFaults()
     QVERIFY2(pressMs < replyWaitMs + pressMarginMs, qPrintable(QString::number(pressMs)));
     QCOMPARE(server.lines(), 1);
     QCOMPARE(w.messages, message.isEmpty() ? QStringList {} : QStringList {message});
-    QCOMPARE(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed, confirmed);
+    QCOMPARE(
+        w->session()->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed, confirmed);
     const bool givenUp = !message.isEmpty();
     QCOMPARE(w.showsNotConnectedPicture(), givenUp);
     QCOMPARE(w->Timer1->isActive(), givenUp);
     QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
-    QCOMPARE(w->channel()->isConnected(), stillLinked);
+    QCOMPARE(w->session()->channel()->isConnected(), stillLinked);
 
     // The server answers again once the fault has played out.
     QTRY_VERIFY(server.faultDone());
@@ -112,7 +113,7 @@ void TestFaults::serverFaults()
     QCOMPARE(logLines(w).last(), Messages::clientConnected());
     QVERIFY(timedPress(w, u"b2") < replyWaitMs + pressMarginMs);
     QVERIFY(w.messages.isEmpty());
-    QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
+    QVERIFY(w->session()->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
     QTRY_COMPARE(server.lines(), 2);
 }
 
@@ -123,8 +124,8 @@ void TestFaults::serverKilledMidSession()
     WindowFixture w(replyWaitMs);
     w.connectTo(standIn.port());
     QVERIFY(w.showsConnectedPicture());
-    w->kataxorisi(w->component(u"a6"));
-    QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
+    w->session()->kataxorisi(QStringLiteral("a6"));
+    QVERIFY(w->session()->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
 
     const quint16 port = standIn.port();
     standIn.kill();
@@ -134,11 +135,11 @@ void TestFaults::serverKilledMidSession()
     QVERIFY(w.showsNotConnectedPicture());
     QVERIFY(w->Timer1->isActive());
     QCOMPARE(logLines(w), QStringList {Messages::clientConnected()});
-    QVERIFY(!w->channel()->isConnected());
+    QVERIFY(!w->session()->channel()->isConnected());
 
     // While the server is away the button reports it, and the window goes on.
     w.messages.clear();
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
     QCOMPARE(w.messages, QStringList {Messages::notFound()});
 
     // The server comes back on its port.
@@ -148,9 +149,9 @@ void TestFaults::serverKilledMidSession()
     reconnect(w);
     QVERIFY(w.messages.isEmpty());
     QVERIFY(w.showsConnectedPicture());
-    w->kataxorisi(w->component(u"a8"));
+    w->session()->kataxorisi(QStringLiteral("a8"));
     QVERIFY(w.messages.isEmpty());
-    QVERIFY(w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
+    QVERIFY(w->session()->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed);
     QVERIFY(again.terminate().contains(QStringLiteral(" a8")));
 }
 
@@ -162,7 +163,7 @@ void TestFaults::streamingServer()
     FaultServer server(FaultServer::Fault::Stream);
     WindowFixture w(replyWaitMs);
     w.connectTo(server.port());
-    QVERIFY(w->channel()->isConnected());
+    QVERIFY(w->session()->channel()->isConnected());
     QCoreApplication::processEvents();
     const qint64 before = residentKiB();
     QVERIFY(before > 0);
@@ -171,13 +172,13 @@ void TestFaults::streamingServer()
     qint64 longestMs = 0;
     int closed = 0;
     for (int i = 0; i < taps; ++i) {
-        if (!w->channel()->isConnected())
+        if (!w->session()->channel()->isConnected())
             w.connectTo(server.port());
         w.messages.clear();
         longestMs = qMax(longestMs, timedPress(w, u"a6"));
         if (!w.messages.isEmpty()) {
             QCOMPARE(w.messages, QStringList {Messages::noConnection()});
-            QVERIFY(!w->channel()->isConnected());
+            QVERIFY(!w->session()->channel()->isConnected());
             ++closed;
         }
     }

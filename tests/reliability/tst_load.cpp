@@ -2,7 +2,10 @@
 
 #include "closedport.h"
 #include "commandchannel.h"
+#include "keypadsession.h"
 #include "layout.h"
+#include "logmemo.h"
+#include "messageboxes.h"
 #include "messages.h"
 #include "residentmemory.h"
 #include "standinprocess.h"
@@ -110,7 +113,7 @@ void TestLoad::pressesReachTheServerInOrder()
     WindowFixture w(LinkDefaults::ReplyWaitMs);
     w->Edit2->setText(QStringLiteral("127.0.0.1"));
     w->Edit3->setText(QString::number(standIn.port()));
-    w->ConnectDisconnectClick(w->component(u"ConnectDisconnect"));
+    w->session()->ConnectDisconnectClick(QStringLiteral("ConnectDisconnect"));
     QVERIFY(w.showsConnectedPicture());
 
     const QStringList names = hitAreaNames();
@@ -121,9 +124,10 @@ void TestLoad::pressesReachTheServerInOrder()
     clock.start();
     for (int i = 0; i < pressCount; ++i) {
         const QString &name = names[i % names.size()];
-        w->kataxorisi(w->component(name));
+        w->session()->kataxorisi(name);
         sum = addLine(sum, name);
-        confirmed += w->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed ? 1 : 0;
+        confirmed
+            += w->session()->channel()->lastOutcome() == CommandChannel::Outcome::Confirmed ? 1 : 0;
         // The event loop gets its turn now and then, as between a user's taps.
         if (i % 1000 == 0)
             QCoreApplication::processEvents();
@@ -150,7 +154,7 @@ void TestLoad::discoveryFlood()
     options.connectTimeoutMs = 200;
     TMainClient window(options);
     QStringList messages;
-    window.setMessageBoxFunction([&](const QString &text) { messages << text; });
+    window.messageBoxes()->setMessageFunction([&](const QString &text) { messages << text; });
     const quint16 listenPort = window.IdUDPServer1->localPort();
     QVERIFY(listenPort != 0);
 
@@ -207,7 +211,7 @@ void TestLoad::discoveryFlood()
         30000);
     QVERIFY(!window.Timer1->isActive());
     QCOMPARE(messages, QStringList {Messages::notFound()});
-    window.kataxorisi(window.component(u"a6"));
+    window.session()->kataxorisi(QStringLiteral("a6"));
     QVERIFY(window.Timer1->isActive());
 
     // The listener still works: a reply for a live server connects. It is sent again until
@@ -218,7 +222,7 @@ void TestLoad::discoveryFlood()
     const QByteArray reply = "127.0.0.1m" + QByteArray::number(server.serverPort());
     QUdpSocket replier;
     QTRY_VERIFY_WITH_TIMEOUT((replier.writeDatagram(reply, QHostAddress::LocalHost, listenPort),
-                                 window.channel()->isConnected()),
+                                 window.session()->channel()->isConnected()),
         30000);
     QCOMPARE(window.Edit3->text(), QString::number(server.serverPort()));
 

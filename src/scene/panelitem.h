@@ -42,13 +42,10 @@ public:
     // on its panel's outline: what the kept look must match.
     static void setKeepsLooks(bool keep);
     static bool keepsLooks();
+    bool keepsLook() const override { return keepsLooks(); }
 
-    // A child was shown, hidden, moved or scaled: the look is worked out again at the next
-    // redraw. The scene repaints the area that changed by itself.
-    void childLookChanged();
-    // Called by a child's itemChange: tells its panel, if it has one, when the change is one
-    // that alters the panel's look.
-    static void childChanged(const QGraphicsItem *child, GraphicsItemChange change);
+    // The scene repaints the area that changed by itself.
+    void childLookChanged() override;
 
 protected:
     // A press on a panel's own surface ends here: it must not reach what lies beneath.

@@ -5,7 +5,6 @@
 #include "artwork.h"
 #include "backdrop.h"
 #include "devicepixels.h"
-#include "panelitem.h"
 #include "picturecache.h"
 
 #include <QGraphicsSceneMouseEvent>
@@ -63,7 +62,7 @@ QRect PictureItem::placeOnPanel(const QTransform &toDevice, QSize *panelSize) co
     // Without kept looks the picture is drawn over the outline, as a check on laying it on.
     const auto *panel = dynamic_cast<const Backdrop *>(parentItem());
     if (!panel || toDevice.type() > QTransform::TxScale || !transform().isIdentity()
-        || !PanelItem::keepsLooks())
+        || !panel->keepsLook())
         return {};
     const QTransform panelToDevice = QTransform::fromTranslate(-pos().x(), -pos().y()) * toDevice;
     const QRect drawn = drawnDeviceRect(toDevice);
@@ -151,7 +150,7 @@ void PictureItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWi
 
 QVariant PictureItem::itemChange(GraphicsItemChange change, const QVariant &value)
 {
-    PanelItem::childChanged(this, change);
+    Backdrop::childChanged(this, change);
     return QGraphicsObject::itemChange(change, value);
 }
 

@@ -111,21 +111,6 @@ void PanelItem::childLookChanged()
     m_look.valid = false;
 }
 
-void PanelItem::childChanged(const QGraphicsItem *child, GraphicsItemChange change)
-{
-    switch (change) {
-    case ItemVisibleHasChanged:
-    case ItemPositionHasChanged:
-    case ItemTransformHasChanged:
-    case ItemOpacityHasChanged:
-        if (auto *panel = dynamic_cast<PanelItem *>(child->parentItem()))
-            panel->childLookChanged();
-        break;
-    default:
-        break;
-    }
-}
-
 QVariant PanelItem::itemChange(GraphicsItemChange change, const QVariant &value)
 {
     switch (change) {

@@ -5,7 +5,7 @@
 
 class QAbstractButton;
 class QGraphicsProxyWidget;
-class TMainClient;
+class AccessibleKeypad;
 
 // A button of the layout as assistive technology sees it. Inside the scene the toolkit takes
 // such a button for a window of its own, hidden or not as its own flag says, at a place that
@@ -28,5 +28,5 @@ public:
 private:
     QAbstractButton *button() const;
     QGraphicsProxyWidget *proxy() const;
-    TMainClient *keypadWindow() const;
+    AccessibleKeypad *keypad() const;
 };

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "keypadaccessibility.h"
 
+#include "accessiblekeypad.h"
 #include "hitareaaccessible.h"
 #include "hitareaitem.h"
 #include "keypadapplicationaccessible.h"
 #include "keypadviewaccessible.h"
 #include "proxiedbuttonaccessible.h"
-#include "tmainclient.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -21,7 +21,8 @@ QAccessibleInterface *factory(const QString &, QObject *object)
 {
     if (auto *area = qobject_cast<HitAreaItem *>(object))
         return new HitAreaAccessible(area);
-    if (auto *window = qobject_cast<TMainClient *>(object))
+    if (auto *window = qobject_cast<QGraphicsView *>(object);
+        window && dynamic_cast<AccessibleKeypad *>(window))
         return new KeypadViewAccessible(window);
     if (auto *button = qobject_cast<QAbstractButton *>(object);
         button && button->graphicsProxyWidget())

@@ -3,7 +3,8 @@
 
 #include <QAccessibleWidget>
 
-class TMainClient;
+class AccessibleKeypad;
+class QGraphicsView;
 
 // The keypad's window as assistive technology sees it: its children are the controls of the
 // screen that is shown, the hit areas among them, in reading order. Hidden panels and screens
@@ -11,7 +12,8 @@ class TMainClient;
 class KeypadViewAccessible : public QAccessibleWidget
 {
 public:
-    explicit KeypadViewAccessible(TMainClient *window);
+    // The window must be an AccessibleKeypad.
+    explicit KeypadViewAccessible(QGraphicsView *window);
 
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;
@@ -20,5 +22,6 @@ public:
     QAccessibleInterface *focusChild() const override;
 
 private:
-    TMainClient *keypadWindow() const;
+    const AccessibleKeypad *keypad() const;
+    QGraphicsView *view() const;
 };

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "proxiedbuttonaccessible.h"
 
-#include "tmainclient.h"
+#include "accessiblekeypad.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -31,17 +31,14 @@ QGraphicsProxyWidget *ProxiedButtonAccessible::proxy() const
     return button() ? button()->graphicsProxyWidget() : nullptr;
 }
 
-TMainClient *ProxiedButtonAccessible::keypadWindow() const
+AccessibleKeypad *ProxiedButtonAccessible::keypad() const
 {
-    const QGraphicsProxyWidget *item = proxy();
-    if (!item || !item->scene() || item->scene()->views().isEmpty())
-        return nullptr;
-    return qobject_cast<TMainClient *>(item->scene()->views().constFirst());
+    return AccessibleKeypad::of(proxy());
 }
 
 QAccessibleInterface *ProxiedButtonAccessible::parent() const
 {
-    return QAccessible::queryAccessibleInterface(keypadWindow());
+    return QAccessible::queryAccessibleInterface(AccessibleKeypad::viewOf(proxy()));
 }
 
 QString ProxiedButtonAccessible::text(QAccessible::Text t) const
@@ -71,7 +68,7 @@ QAccessible::State ProxiedButtonAccessible::state() const
     if (b->isCheckable()) {
         state.checkable = true;
         state.checked = b->isChecked();
-    } else if (const TMainClient *w = keypadWindow()) {
+    } else if (const AccessibleKeypad *w = keypad()) {
         if (const std::optional<bool> alternate = w->alternateShown(b->objectName())) {
             state.checkable = true;
             state.checked = *alternate;
@@ -82,7 +79,7 @@ QAccessible::State ProxiedButtonAccessible::state() const
 
 QRect ProxiedButtonAccessible::rect() const
 {
-    const TMainClient *w = keypadWindow();
+    const AccessibleKeypad *w = keypad();
     return w && proxy() ? w->globalRect(proxy()) : QRect();
 }
 

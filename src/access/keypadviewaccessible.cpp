@@ -1,46 +1,51 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "keypadviewaccessible.h"
 
+#include "accessiblekeypad.h"
 #include "hitareaitem.h"
-#include "tmainclient.h"
 
 #include <QGraphicsItem>
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
 
-KeypadViewAccessible::KeypadViewAccessible(TMainClient *window)
+KeypadViewAccessible::KeypadViewAccessible(QGraphicsView *window)
     : QAccessibleWidget(window, QAccessible::Window)
 { }
 
-TMainClient *KeypadViewAccessible::keypadWindow() const
+QGraphicsView *KeypadViewAccessible::view() const
 {
-    return static_cast<TMainClient *>(object());
+    return static_cast<QGraphicsView *>(object());
+}
+
+const AccessibleKeypad *KeypadViewAccessible::keypad() const
+{
+    return dynamic_cast<const AccessibleKeypad *>(view());
 }
 
 int KeypadViewAccessible::childCount() const
 {
-    return keypadWindow() ? int(keypadWindow()->accessibleChildren().size()) : 0;
+    return keypad() ? int(keypad()->accessibleChildren().size()) : 0;
 }
 
 QAccessibleInterface *KeypadViewAccessible::child(int index) const
 {
-    if (!keypadWindow())
+    if (!keypad())
         return nullptr;
-    return QAccessible::queryAccessibleInterface(keypadWindow()->accessibleChildren().value(index));
+    return QAccessible::queryAccessibleInterface(keypad()->accessibleChildren().value(index));
 }
 
 int KeypadViewAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
-    if (!keypadWindow() || !child)
+    if (!keypad() || !child)
         return -1;
-    return int(keypadWindow()->accessibleChildren().indexOf(child->object()));
+    return int(keypad()->accessibleChildren().indexOf(child->object()));
 }
 
 QAccessibleInterface *KeypadViewAccessible::childAt(int x, int y) const
 {
-    if (!keypadWindow())
+    if (!keypad())
         return nullptr;
-    for (QObject *control : keypadWindow()->accessibleChildren()) {
+    for (QObject *control : keypad()->accessibleChildren()) {
         QAccessibleInterface *candidate = QAccessible::queryAccessibleInterface(control);
         if (candidate && candidate->rect().contains(x, y))
             return candidate;
@@ -50,12 +55,12 @@ QAccessibleInterface *KeypadViewAccessible::childAt(int x, int y) const
 
 QAccessibleInterface *KeypadViewAccessible::focusChild() const
 {
-    const TMainClient *w = keypadWindow();
+    const AccessibleKeypad *w = keypad();
     if (!w)
         return nullptr;
     if (HitAreaItem *area = w->keyboardArea())
         return QAccessible::queryAccessibleInterface(area);
-    if (QGraphicsItem *focus = w->scene()->focusItem(); focus && focus->isWidget()) {
+    if (QGraphicsItem *focus = view()->scene()->focusItem(); focus && focus->isWidget()) {
         if (auto *proxy = dynamic_cast<QGraphicsProxyWidget *>(focus))
             return QAccessible::queryAccessibleInterface(proxy->widget());
     }

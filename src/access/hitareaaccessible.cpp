@@ -1,22 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hitareaaccessible.h"
 
+#include "accessiblekeypad.h"
 #include "hitareaitem.h"
-#include "tmainclient.h"
 
 #include <QGraphicsScene>
 #include <QPointer>
-
-namespace {
-
-TMainClient *windowOf(const HitAreaItem *area)
-{
-    if (!area || !area->scene() || area->scene()->views().isEmpty())
-        return nullptr;
-    return qobject_cast<TMainClient *>(area->scene()->views().constFirst());
-}
-
-} // namespace
 
 HitAreaAccessible::HitAreaAccessible(HitAreaItem *area)
     : QAccessibleObject(area)
@@ -29,7 +18,7 @@ HitAreaItem *HitAreaAccessible::area() const
 
 QAccessibleInterface *HitAreaAccessible::parent() const
 {
-    return QAccessible::queryAccessibleInterface(windowOf(area()));
+    return QAccessible::queryAccessibleInterface(AccessibleKeypad::viewOf(area()));
 }
 
 QString HitAreaAccessible::text(QAccessible::Text t) const
@@ -66,16 +55,16 @@ QAccessible::State HitAreaAccessible::state() const
     state.disabled = !item->isEnabled();
     state.pressed = item->isPressed();
     state.focusable = item->isActionable();
-    const TMainClient *window = windowOf(item);
-    state.focused = window && window->keyboardArea() == item;
+    const AccessibleKeypad *keypad = AccessibleKeypad::of(item);
+    state.focused = keypad && keypad->keyboardArea() == item;
     return state;
 }
 
 QRect HitAreaAccessible::rect() const
 {
     const HitAreaItem *item = area();
-    const TMainClient *window = windowOf(item);
-    return window ? window->globalRect(item) : QRect();
+    const AccessibleKeypad *keypad = AccessibleKeypad::of(item);
+    return keypad ? keypad->globalRect(item) : QRect();
 }
 
 void *HitAreaAccessible::interface_cast(QAccessible::InterfaceType type)
