@@ -7,8 +7,8 @@
 export class Taps {
   constructor(stage, onTap) {
     this.onTap = onTap;
-    this.down = new Map(); // pointerId -> button
-    stage.addEventListener('pointerdown', (e) => this.pointerDown(e));
+    this.down = new Map(); // pointerId -> button, or null for a touch beside every button
+    document.addEventListener('pointerdown', (e) => this.pointerDown(e));
     document.addEventListener('pointerup', (e) => this.pointerUp(e));
     document.addEventListener('pointercancel', (e) => this.release(e.pointerId));
     stage.addEventListener('click', (e) => this.click(e));
@@ -16,19 +16,21 @@ export class Taps {
   }
 
   pointerDown(e) {
-    const button = e.target.closest('button[data-name]');
-    if (!button || (e.pointerType === 'mouse' && e.button !== 0)) return;
+    const button = e.target.closest?.('#stage button[data-name]');
+    if (e.pointerType === 'mouse' && e.button !== 0) return;
+    this.down.set(e.pointerId, button ?? null);
+    if (!button) return;
     // A touch holds its element until it lifts; let go, so that the lift tells where it is.
     if (button.hasPointerCapture?.(e.pointerId)) button.releasePointerCapture(e.pointerId);
-    this.down.set(e.pointerId, button);
     button.classList.add('pressed');
   }
 
   pointerUp(e) {
-    const button = this.release(e.pointerId);
-    if (!button) return;
-    const under = document.elementFromPoint(e.clientX, e.clientY)?.closest('button[data-name]');
-    if (under !== button) return;
+    const under = document.elementFromPoint(e.clientX, e.clientY)?.closest('#stage button[data-name]');
+    // A lift whose touch-down never came: WebKit on Linux turns touches into one mouse, which
+    // reports the second finger's lift but not its landing. The lift is that finger's tap.
+    const button = this.down.has(e.pointerId) ? this.release(e.pointerId) : under;
+    if (!button || under !== button) return;
     button.lastTap = performance.now();
     this.onTap(button.dataset.name);
   }
@@ -50,7 +52,9 @@ export class Taps {
 
   // A message came up: the fingers still down send nothing when they lift.
   dropAll() {
-    for (const button of this.down.values()) button.classList.remove('pressed');
-    this.down.clear();
+    for (const [id, button] of this.down) {
+      button?.classList.remove('pressed');
+      this.down.set(id, null);
+    }
   }
 }
