@@ -22,7 +22,7 @@ ip link set lo up || exit 1
 work=$(mktemp -d)
 pids=()
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+    for p in "${pids[@]}" $(cat "$work/webpad.pid" 2>/dev/null); do kill "$p" 2>/dev/null; done
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -32,9 +32,14 @@ mkdir -p "$shots"
 # The namespace is ours alone, so the server's usual port is free in it.
 "$standin" --port 6000 --no-discovery --refuse xr24 >"$work/standin.log" 2>&1 &
 pids+=($!)
-HOME=$work QT_QPA_PLATFORM=offscreen "$webpad" --headless --port 0 --server 127.0.0.1:6000 \
-    --key-file "$work/key" --url-host 127.0.0.1 >"$work/webpad.log" 2>&1 &
+# A fixed port too, so that the test can restart zp-webpad where the tablets knew it.
+webpad_command=("$webpad" --headless --port 8094 --server 127.0.0.1:6000 --key-file "$work/key"
+    --url-host 127.0.0.1)
+HOME=$work QT_QPA_PLATFORM=offscreen "${webpad_command[@]}" >"$work/webpad.log" 2>&1 &
 pids+=($!)
+echo $! >"$work/webpad.pid"
+export ZP_WEBPAD_PIDFILE=$work/webpad.pid ZP_WEBPAD_COMMAND
+ZP_WEBPAD_COMMAND=$(printf '%s\n' "${webpad_command[@]}")
 url=
 for _ in $(seq 100); do
     url=$(grep -o 'http://[^ ]*' "$work/webpad.log" | head -n 1)

@@ -7,6 +7,8 @@ zp-standin and zp-webpad already serving.
 Usage: browser_test.py chromium|webkit URL STANDIN_LOG SCREENSHOT_DIR
 """
 import os
+import signal
+import subprocess
 import sys
 import time
 import urllib.error
@@ -195,6 +197,29 @@ try:
     if wait_for(lambda: driver.execute_script(
             "return document.querySelector('button.flash') !== null")):
         driver.save_screenshot(os.path.join(shots, f"webpad-{browser}-tablet-flash.png"))
+
+    # zp-webpad goes away, as when its machine restarts: the page says so and sends nothing;
+    # when it is back, with the same key, the page links again by itself.
+    with open(os.environ["ZP_WEBPAD_PIDFILE"]) as pidfile:
+        os.kill(int(pidfile.read()), signal.SIGTERM)
+    check(wait_for(lambda: driver.execute_script(
+        "return !document.getElementById('nolink').hidden")), "without zp-webpad the page says so")
+    before = len(lines_at_server())
+    touches(driver, "a6")
+    check(driver.execute_script("return document.getElementById('nolink').className")
+          == "nudge", "a tap without a link points at the notice")
+    restarted = subprocess.Popen(os.environ["ZP_WEBPAD_COMMAND"].split("\n"),
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(os.environ["ZP_WEBPAD_PIDFILE"], "w") as pidfile:
+        pidfile.write(str(restarted.pid))
+    check(wait_for(lambda: driver.execute_script(
+        "return document.documentElement.dataset.link") == "open", 15),
+        "the page links again by itself, with the same key")
+    check(driver.execute_script("return document.getElementById('nolink').hidden"),
+          "the notice goes")
+    tap(driver, "a6")
+    lines = new_lines(before, 1)
+    check(lines == ["a6"], f"the tap made without a link was not sent, the next one is: {lines}")
 
     refused = page_without_key()
     check(refused is not None and refused[0] == 403 and refused[1] == b"",
