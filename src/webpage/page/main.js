@@ -53,7 +53,15 @@ const link = new Link(
       keypad.log(message.line);
       break;
     case 'closed':
+      // The power tile: this tablet's keypad ends; reloading the page opens a new one.
       link.closeForGood();
+      noLink.replaceChildren(...['Το πληκτρολόγιο έκλεισε. Ανανεώστε τη σελίδα για να ανοίξει ξανά.',
+        'The keypad was closed. Reload the page to open it again.'].map((text, i) => {
+        const p = document.createElement('p');
+        p.textContent = text;
+        if (i) p.lang = 'en';
+        return p;
+      }));
       break;
     }
   },
