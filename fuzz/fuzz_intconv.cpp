@@ -53,7 +53,9 @@ std::optional<qint32> referenceStrToInt(const QString &text)
     const auto [stop, error] = std::from_chars(rest.data(), end, magnitude, base);
     if (rest.empty() || error != std::errc() || stop != end)
         return std::nullopt;
-    if (base == 10 && magnitude > (negative ? 0x80000000u : 0x7FFFFFFFu))
+    // Negated, nothing may lie below the 32-bit range; unsigned, only decimal digits are bound
+    // to the positive half (hexadecimal patterns are read as signed).
+    if (negative ? magnitude > 0x80000000u : base == 10 && magnitude > 0x7FFFFFFFu)
         return std::nullopt;
     return static_cast<qint32>(negative ? 0u - magnitude : magnitude);
 }

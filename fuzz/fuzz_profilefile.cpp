@@ -107,8 +107,32 @@ FileEncoding encodingOf(const QByteArray &bytes)
         encoding.utf16 = true;
         encoding.littleEndian = bytes.startsWith("\xFF\xFE");
         encoding.keepable = bytes.size() % 2 == 0;
+    } else if (bytes.contains('\0')) {
+        // UTF-16 without its mark: the zero bytes of ASCII characters mostly on one side.
+        qsizetype zerosFirst = 0;
+        qsizetype zerosSecond = 0;
+        for (qsizetype i = 0; i < bytes.size(); i += 2) {
+            zerosFirst += bytes[i] == '\0';
+            zerosSecond += i + 1 < bytes.size() && bytes[i + 1] == '\0';
+        }
+        encoding.utf16 = zerosFirst != zerosSecond;
+        encoding.littleEndian = zerosSecond > zerosFirst;
+        encoding.keepable = encoding.utf16 && bytes.size() % 2 == 0;
     }
     return encoding;
+}
+
+// Whether setting the key may leave the file looking like another encoding, so that the write
+// is refused: a zero character in eight-bit text, or, in UTF-16 without its mark, characters
+// whose zero byte lies on the other side than that of ASCII.
+bool mayChangeEncoding(const FileEncoding &encoding, const QByteArray &bytes, const QString &added)
+{
+    const bool marked = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    for (const QChar c : added) {
+        if (c.unicode() == 0 || (encoding.utf16 && !marked && (c.unicode() & 0xFF) == 0))
+            return true;
+    }
+    return false;
 }
 
 QString utf16Text(const QByteArray &bytes, bool littleEndian)
@@ -167,12 +191,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool keyInFile = readProfileValue(path, section, key, absent) != absent;
     const FileEncoding encoding = encodingOf(bytes);
     // A file that could not be written back in its own encoding is left alone.
-    require(writeProfileValue(path, section, key, value) == encoding.keepable,
-        encoding.keepable ? "write refused" : "a file of another encoding was written into");
+    const bool saved = writeProfileValue(path, section, key, value);
+    require(
+        saved || !encoding.keepable || mayChangeEncoding(encoding, bytes, section + key + value),
+        "write refused");
+    require(!saved || encoding.keepable, "a file of another encoding was written into");
     QFile file(path);
     require(file.open(QIODevice::ReadOnly), "cannot read the file back");
     const QByteArray after = file.readAll();
-    if (!encoding.keepable) {
+    if (!saved) {
         require(after == bytes, "a refused write changed the file");
     } else if (findable) {
         require(readProfileValue(path, section, key, absent) == valueAsRead(value),

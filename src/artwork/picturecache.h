@@ -9,7 +9,8 @@
 // Pictures drawn at the size a screen shows them, kept in a folder between runs. Drawing the
 // main screen's pictures at 1920 x 1080 costs several times more than the rest of the first
 // frame, and a keypad starts on the same screen day after day: from its second start on it
-// copies them instead. Files of older artwork or of other sizes are cleared away.
+// copies them instead. Files of older artwork or of other sizes are cleared away. Nothing
+// outside the folder is ever written or deleted, whatever sits at a file's name.
 class PictureCache
 {
 public:
@@ -31,7 +32,9 @@ public:
 
 private:
     QString filePath(const QString &name, QSize size, const QColor &background) const;
-    void clearAway(const QString &written) const;
+    bool ownFolder(bool make) const;
+    void clearAway(const QString &written, qint64 writtenBytes) const;
 
     QString m_folder;
+    mutable bool m_clearedOnce = false;
 };

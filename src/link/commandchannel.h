@@ -52,10 +52,12 @@ public:
     void disconnectFromServer();
 
     // Sends the command as one line and checks the reply that answers it, the write and the
-    // reply within the reply wait. Lines that arrived before the command was sent answer
-    // earlier commands: a late "ok" is dropped, a late refusal gives Refused and the command
-    // is not sent. A server that has sent more than any reply needs, or that takes no more
-    // data, has its connection closed: LinkLost, or NotConnected when found before sending.
+    // reply within the reply wait. Replies are matched by order: a command whose wait ran out
+    // still owes its reply, and that reply, whenever it comes, never counts for a later
+    // command. A late "ok" is dropped; a late refusal gives Refused at the next send, and
+    // that command is not sent. A server that has sent more than any reply needs, or that
+    // takes no more data, has its connection closed: LinkLost, or NotConnected when found
+    // before sending.
     Outcome send(QStringView command);
 
     // Writes one line on the connection as it stands, without a reply check; false when
@@ -77,10 +79,17 @@ signals:
 private:
     Outcome exchange(QStringView command);
     std::optional<Outcome> takeEarlierReplies();
+    void takeLateReply(const QString &text);
+    void countReplyTaken();
+    void forgetEarlierCommands();
 
     TcpClient *m_client;
     int m_replyWaitMs;
     Outcome m_lastOutcome = Outcome::NotConnected;
     QString m_lastReply;
     QString m_error;
+    // Commands sent on this connection whose reply line has not been read yet.
+    qint64 m_repliesOwed = 0;
+    // The first refusal that came too late for its command, not reported yet.
+    std::optional<QString> m_lateRefusal;
 };

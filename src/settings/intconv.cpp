@@ -75,6 +75,10 @@ std::optional<qint32> strToInt(QStringView text)
 
     if (!magnitude)
         return std::nullopt;
+    // A minus before a pattern with its top bit set would wrap round: "-$FFFFE890" is no more
+    // 6000 than "-4294961296" is. Below the 32-bit range is out of range, in hexadecimal too.
+    if (negative && *magnitude > 0x80000000u)
+        return std::nullopt;
     // Unsigned arithmetic wraps, so "-$80000000" and "-2147483648" need no special case.
     const quint32 bits = negative ? 0u - *magnitude : *magnitude;
     return static_cast<qint32>(bits);

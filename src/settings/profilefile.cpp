@@ -213,7 +213,8 @@ QByteArray encodeKeepingBytes(QStringView text)
 }
 
 // How a file's bytes are its text. A Windows editor's "Unicode" is UTF-16 with a byte order
-// mark; every other file is taken as UTF-8, with its bytes that are not UTF-8 kept as they are.
+// mark, other tools' UTF-16 may lack it; every other file is taken as UTF-8, with its bytes
+// that are not UTF-8 kept as they are.
 // A file that could not be written back in its own encoding is never written into: it would
 // end up mixing two.
 enum class Encoding { Utf8, Utf16LittleEndian, Utf16BigEndian, Unkeepable };
@@ -265,6 +266,25 @@ FileText decodeFile(QByteArrayView bytes)
             : littleEndian                              ? Encoding::Utf16LittleEndian
                                                         : Encoding::Utf16BigEndian;
         return {decodeUtf16(bytes, littleEndian), encoding};
+    }
+    // Text in UTF-8 or a code page has no zero bytes. UTF-16 saved without its byte order mark
+    // has one in every ASCII character, on the high byte's side: mostly at odd offsets when
+    // the low byte comes first. Read as eight-bit text, such a file would get eight-bit lines
+    // added to it.
+    if (bytes.contains('\0')) {
+        qsizetype oddZeros = 0;
+        qsizetype evenZeros = 0;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\0')
+                ++(i % 2 != 0 ? oddZeros : evenZeros);
+        }
+        if (oddZeros == evenZeros)
+            return {decodeKeepingBytes(bytes), Encoding::Unkeepable};
+        const bool lowByteFirst = oddZeros > evenZeros;
+        const Encoding encoding = bytes.size() % 2 != 0 ? Encoding::Unkeepable
+            : lowByteFirst                              ? Encoding::Utf16LittleEndian
+                                                        : Encoding::Utf16BigEndian;
+        return {decodeUtf16(bytes, lowByteFirst), encoding};
     }
     return {decodeKeepingBytes(bytes), Encoding::Utf8};
 }
@@ -401,5 +421,8 @@ bool writeProfileValues(const QString &path, QStringView section,
     for (const auto &[key, value] : keysAndValues)
         file->text = writeProfileString(file->text, section, key, value);
     const std::optional<QByteArray> bytes = encodeFile(file->text, file->encoding);
-    return bytes && replaceFile(path, *bytes);
+    // The file must read back in the encoding it is written in: a value holding U+0000 would
+    // make eight-bit text look like UTF-16, and characters with a zero low byte could tip UTF-16
+    // without its mark into the other byte order.
+    return bytes && decodeFile(*bytes).encoding == file->encoding && replaceFile(path, *bytes);
 }

@@ -25,8 +25,9 @@ QString writeProfileString(
     const QString &fileText, QStringView section, QStringView key, QStringView value);
 
 // The whole file as text, a leading byte order mark kept as U+FEFF: UTF-16 (either byte order)
-// when it starts with its byte order mark, else UTF-8 with each byte that is not part of UTF-8
-// as U+DC80 to U+DCFF. A missing or unreadable file, or one in UTF-32, gives an empty text.
+// when it starts with its byte order mark, or without one when it holds zero bytes, mostly on
+// one side of its byte pairs; else UTF-8 with each byte that is not part of UTF-8 as U+DC80 to
+// U+DCFF. A missing or unreadable file, or one in UTF-32, gives an empty text.
 QString readProfileFile(const QString &path);
 
 QString readProfileValue(
@@ -34,7 +35,8 @@ QString readProfileValue(
 
 // Reads the file, sets the key and writes the file back in the file's own encoding; false when
 // the file cannot be written, exists but cannot be read (rewriting it would lose its other
-// contents), or could not be written back in its encoding (UTF-32, or UTF-16 with an odd byte).
+// contents), or could not be written back in its encoding (UTF-32, UTF-16 with an odd byte, or
+// zero bytes that are not UTF-16), or would not read back in that encoding afterwards.
 bool writeProfileValue(
     const QString &path, QStringView section, QStringView key, QStringView value);
 

@@ -16,6 +16,7 @@
 #include <QGraphicsScene>
 #include <QSet>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -132,6 +133,11 @@ private slots:
     void keyboard();
     void keyboardFollowsScreenChange();
     void focusRingIsDrawn();
+    void heldKeyPressesOnce_data();
+    void heldKeyPressesOnce();
+    void settingsScreenKeyboard();
+    void pressesUnderAnOpenBoxAreDropped_data();
+    void pressesUnderAnOpenBoxAreDropped();
 };
 
 void TestAccessibility::tree_data()
@@ -581,6 +587,150 @@ void TestAccessibility::focusRingIsDrawn()
 
     QTest::keyClick(w->viewport(), Qt::Key_Tab);
     QCOMPARE(w->viewport()->grab(place).toImage(), before);
+}
+
+// A key held down, as platforms send it: each press and release at a time in milliseconds;
+// a negative time is a release. Some mark their repeats, X11 often does not: a repeat there is
+// a release and a press at the same moment.
+struct KeyStroke
+{
+    int at;
+    bool autoRepeat = false;
+};
+using KeyStrokes = QList<KeyStroke>;
+Q_DECLARE_METATYPE(KeyStrokes)
+
+void TestAccessibility::heldKeyPressesOnce_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<KeyStrokes>("strokes");
+    QTest::addColumn<int>("presses");
+
+    const KeyStrokes marked {{100}, {600, true}, {633, true}, {666, true}, {-700}};
+    const KeyStrokes unmarked {{100}, {-600}, {600}, {-633}, {633}, {-666}, {666}, {-700}};
+    const KeyStrokes pressesOnly {{100}, {600}, {633}, {666}, {-700}};
+    const KeyStrokes twoTaps {{100}, {-180}, {300}, {-380}};
+    for (const auto &[key, name] :
+        {std::pair {int(Qt::Key_Space), "Space"}, std::pair {int(Qt::Key_Return), "Return"}}) {
+        QTest::addRow("%s held, repeats marked", name) << key << marked << 1;
+        QTest::addRow("%s held, repeats unmarked", name) << key << unmarked << 1;
+        QTest::addRow("%s held, presses without releases", name) << key << pressesOnly << 1;
+        QTest::addRow("%s tapped twice", name) << key << twoTaps << 2;
+    }
+}
+
+void TestAccessibility::heldKeyPressesOnce()
+{
+    QFETCH(int, key);
+    QFETCH(KeyStrokes, strokes);
+    QFETCH(int, presses);
+
+    ScriptedServer server;
+    WindowFixture w;
+    QVERIFY(w.showAt(WindowSize));
+    QVERIFY(w.connectTo(server.port()));
+    QTest::keyClick(w->viewport(), Qt::Key_Backtab); // on b4
+    QCOMPARE(w->keyboardArea()->objectName(), u"b4"_qs);
+
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r");
+    for (const KeyStroke &stroke : strokes) {
+        const bool release = stroke.at < 0;
+        QKeyEvent event(release ? QEvent::KeyRelease : QEvent::KeyPress, key, Qt::NoModifier, text,
+            stroke.autoRepeat);
+        event.setTimestamp(ulong(qAbs(stroke.at)));
+        QApplication::sendEvent(w->viewport(), &event);
+    }
+    w->session()->kataxorisi(QStringLiteral("n5")); // every line before this one has arrived
+    QTRY_COMPARE(server.lines(), QStringList(presses, QStringLiteral("b4")) + QStringList {"n5"});
+}
+
+// The settings screen has no hit areas: Tab goes over its fields in their own order and comes
+// round again, Return presses the button it is on.
+void TestAccessibility::settingsScreenKeyboard()
+{
+    ScriptedServer server;
+    WindowFixture w;
+    QVERIFY(w.showAt(WindowSize));
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+    w->Edit2->setText(QStringLiteral("127.0.0.1"));
+    w->Edit3->setText(QString::number(server.port()));
+    w.press(u"rythmiseisshow");
+    QVERIFY(w->Panel5->isVisible());
+    QTRY_VERIFY(w->keyboardArea() == nullptr);
+
+    const auto focused = [&w] {
+        QGraphicsItem *focus = w->scene()->focusItem();
+        return focus && focus->toGraphicsObject() ? focus->toGraphicsObject()->objectName()
+                                                  : QString();
+    };
+    QStringList order;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(w->viewport(), Qt::Key_Tab);
+        order << focused();
+    }
+    QCOMPARE(
+        order, (QStringList {"Memo1", "Edit3", "Edit2", "ConnectDisconnect", "Button4", "Memo1"}));
+    QTest::keyClick(w->viewport(), Qt::Key_Backtab);
+    QCOMPARE(focused(), u"Button4"_qs);
+
+    QTest::keyClick(w->viewport(), Qt::Key_Backtab);
+    QCOMPARE(focused(), u"ConnectDisconnect"_qs);
+    QTest::keyClick(w->viewport(), Qt::Key_Return);
+    QVERIFY(w->session()->isConnected());
+    QVERIFY(w.messages.isEmpty());
+
+    QTest::keyClick(w->viewport(), Qt::Key_Tab);
+    QCOMPARE(focused(), u"Button4"_qs);
+    QTest::keyClick(w->viewport(), Qt::Key_Return);
+    QVERIFY(w->Panel1->isVisible());
+    QVERIFY(!w->Panel5->isVisible());
+}
+
+// Whatever it comes from, a press that arrives while a message box is open is dropped: it
+// would run inside the box, send under it and stack another box on it.
+using Input = std::function<void(WindowFixture &)>;
+Q_DECLARE_METATYPE(Input)
+
+void TestAccessibility::pressesUnderAnOpenBoxAreDropped_data()
+{
+    QTest::addColumn<Input>("input");
+
+    const auto accessiblePress = [](WindowFixture &w, QStringView name) {
+        childNamed(w, name)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    };
+    QTest::newRow("screen reader on a sign")
+        << Input([=](WindowFixture &w) { accessiblePress(w, u"a7"); });
+    QTest::newRow("screen reader on the check box")
+        << Input([=](WindowFixture &w) { accessiblePress(w, u"CheckBox1"); });
+    QTest::newRow("mouse on a sign") << Input([](WindowFixture &w) { w.press(u"a8"); });
+    QTest::newRow("keyboard on a sign") << Input([](WindowFixture &w) {
+        QTest::keyClick(w->viewport(), Qt::Key_Backtab);
+        QTest::keyClick(w->viewport(), Qt::Key_Space);
+    });
+}
+
+void TestAccessibility::pressesUnderAnOpenBoxAreDropped()
+{
+    QFETCH(Input, input);
+
+    ScriptedServer server;
+    server.setReply(0, "refused\r\n");
+    WindowFixture w;
+    QVERIFY(w.showAt(WindowSize));
+    QVERIFY(w.connectTo(server.port()));
+    int boxes = 0;
+    w->messageBoxes()->setMessageFunction([&](const QString &) {
+        ++boxes;
+        // The box's own event loop runs what comes while it is open.
+        input(w);
+        QTest::qWait(250);
+    });
+
+    w.press(u"a6");
+    QCOMPARE(boxes, 1);
+    QCOMPARE(server.lines(), QStringList {"a6"});
+    QCOMPARE(pairFlags(w), u"1111111"_qs);
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -67,6 +67,10 @@ void TestSettings::load_data()
                                 << "127.0.0.1";
     QTest::newRow("-1 kept") << QByteArray("[Form]\nport=-1\n") << "-1"
                              << "127.0.0.1";
+    // Negated in 32 bits this would wrap round to 6001; below the range, it is no number.
+    QTest::newRow("negated hex below the range")
+        << QByteArray("[Form]\nport=-$FFFFE88F\n") << "6000"
+        << "127.0.0.1";
     QTest::newRow("empty host stays empty") << QByteArray("[Form]\nipserver=\n") << "6000"
                                             << "";
     QTest::newRow("other section only") << QByteArray("[Other]\nport=1\nipserver=x\n") << "6000"

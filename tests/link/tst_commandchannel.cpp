@@ -117,7 +117,10 @@ void TestCommandChannel::sendOutcomes_data()
     QTest::newRow("ok") << QByteArray("ok\r\n") << Outcome::Confirmed << "ok" << true << ok;
     QTest::newRow("bare crlf") << QByteArray("\r\n") << Outcome::Accepted << "" << true << ok;
     QTest::newRow("bare lf") << QByteArray("\n") << Outcome::Accepted << "" << true << ok;
-    QTest::newRow("silence") << ScriptedServer::Silent << Outcome::Accepted << "" << true << ok;
+    // A server that never answers a6 owes that reply still: the "ok" sent for a7 is taken as
+    // a6's, so a7 is only accepted when its own wait runs out.
+    QTest::newRow("silence") << ScriptedServer::Silent << Outcome::Accepted << "" << true
+                             << Outcome::Accepted;
     QTest::newRow("upper case") << QByteArray("OK\r\n") << Outcome::Refused << "OK" << true << ok;
     QTest::newRow("trailing blank")
         << QByteArray("ok \r\n") << Outcome::Refused << "ok " << true << ok;
@@ -182,6 +185,29 @@ void TestCommandChannel::replySequences_data()
                              << QList<Outcome> {Outcome::Accepted, Outcome::Refused,
                                     Outcome::Confirmed}
                              << QStringList {"", "no", "ok"} << QStringList {"a6", "a7", "a8"};
+    // The replies below come after the next command went out: the server sends them only when
+    // it receives that command. a6's late "ok" is no answer to a7, which the server refused.
+    QTest::newRow("late ok after the next command went out")
+        << QList<QByteArray> {ScriptedServer::Silent, "ok\r\nno\r\n"} << QList<QByteArray> {}
+        << QList<Outcome> {Outcome::Accepted, Outcome::Refused, Outcome::Confirmed}
+        << QStringList {"", "no", "ok"} << QStringList {"a6", "a7", "a8"};
+    // a6's late refusal does not refuse a7, which goes unanswered within its wait; it is
+    // reported at a8, which is not sent.
+    QTest::newRow("late refusal after the next command went out")
+        << QList<QByteArray> {ScriptedServer::Silent, "no\r\n"} << QList<QByteArray> {}
+        << QList<Outcome> {Outcome::Accepted, Outcome::Accepted, Outcome::Refused}
+        << QStringList {"", "", "no"} << QStringList {"a6", "a7"};
+    // a7's own "ok" confirms it; a6's refusal, which came first, is reported at a8.
+    QTest::newRow("late refusal and the next command's ok together")
+        << QList<QByteArray> {ScriptedServer::Silent, "no\r\nok\r\n"} << QList<QByteArray> {}
+        << QList<Outcome> {Outcome::Accepted, Outcome::Confirmed, Outcome::Refused}
+        << QStringList {"", "ok", "no"} << QStringList {"a6", "a7"};
+    // Two replies owed: a8 reads the third line.
+    QTest::newRow("two replies owed")
+        << QList<QByteArray> {ScriptedServer::Silent, ScriptedServer::Silent, "ok\r\nok\r\nno\r\n"}
+        << QList<QByteArray> {}
+        << QList<Outcome> {Outcome::Accepted, Outcome::Accepted, Outcome::Refused}
+        << QStringList {"", "", "no"} << QStringList {"a6", "a7", "a8"};
     // a6's "o" is completed only after a7 was sent: that line is still a6's, and a7 reads the
     // line after it.
     QTest::newRow("line begun before the command")
@@ -282,7 +308,7 @@ void TestCommandChannel::unreadBytesAfterServerClose()
 }
 
 // In "portText", {port} is the server's port; {hex}, {plus} and {minus} are the same port in
-// hexadecimal, plus 65536 and minus 65536.
+// hexadecimal, plus 65536 and minus 65536; {wrap} is 2^32 minus the port, in hexadecimal.
 void TestCommandChannel::portTexts_data()
 {
     QTest::addColumn<QString>("host");
@@ -303,6 +329,9 @@ void TestCommandChannel::portTexts_data()
     QTest::newRow("port minus 65536")
         << LocalHost << "{minus}" << failed << "Port {minus} is out of range (1 to 65535).";
     QTest::newRow("-1") << LocalHost << "-1" << failed << "Port -1 is out of range (1 to 65535).";
+    // The pattern whose negation wraps round, in 32 bits, to the server's port.
+    QTest::newRow("negated hex wrapping to the port")
+        << LocalHost << "-${wrap}" << failed << invalidIntegerMessage(u"-${wrap}");
     QTest::newRow("hex beyond 16 bits")
         << LocalHost << "$10000" << failed << "Port 65536 is out of range (1 to 65535).";
     QTest::newRow("localhost") << "localhost"
@@ -329,7 +358,8 @@ void TestCommandChannel::portTexts()
         return text.replace(QStringLiteral("{port}"), QString::number(port))
             .replace(QStringLiteral("{hex}"), QString::number(port, 16))
             .replace(QStringLiteral("{plus}"), QString::number(port + 65536))
-            .replace(QStringLiteral("{minus}"), QString::number(port - 65536));
+            .replace(QStringLiteral("{minus}"), QString::number(port - 65536))
+            .replace(QStringLiteral("{wrap}"), QString::number(0x100000000 - port, 16));
     };
 
     QCOMPARE(link.channel.connectTo(host, fill(portText)), result);

@@ -54,7 +54,12 @@ void TestIntConv::strToInt_data()
     QTest::newRow("hex largest positive") << "0x7fffffff" << true << intMax;
     QTest::newRow("minus before hex") << "-$10" << true << -16;
     QTest::newRow("plus before hex") << "+0x10" << true << 16;
-    QTest::newRow("minus before hex all ones") << "-$FFFFFFFF" << true << 1;
+    QTest::newRow("minus before hex int min") << "-$80000000" << true << intMin;
+    // Negated, these patterns lie below the 32-bit range: no wrap round to a small number.
+    QTest::newRow("minus before hex all ones") << "-$FFFFFFFF" << false << 0;
+    QTest::newRow("minus before hex beyond int min") << "-$80000001" << false << 0;
+    QTest::newRow("minus before hex wrapping to 6000") << "-$FFFFE890" << false << 0;
+    QTest::newRow("minus before 0x wrapping to 6000") << "-0xFFFFE890" << false << 0;
     QTest::newRow("nine hex digits") << "$100000000" << false << 0;
     QTest::newRow("nine hex digits, leading zero") << "$0FFFFFFFF" << true << -1;
     QTest::newRow("non-hex letter after prefix") << "0x1G" << false << 0;

@@ -24,10 +24,11 @@ const QString fixture = QStringLiteral("; ZP client\n"
                                        "[Other]\n"
                                        "port=1\n");
 
-// The text as an editor saves it in UTF-16, byte order mark first.
-QByteArray utf16(const QString &text, QStringConverter::Encoding encoding)
+// The text as an editor saves it in UTF-16, byte order mark first unless told otherwise.
+QByteArray utf16(const QString &text, QStringConverter::Encoding encoding, bool withMark = true)
 {
-    QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+    QStringEncoder encoder(
+        encoding, withMark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
     return encoder(text);
 }
 
@@ -317,6 +318,10 @@ void TestProfileFile::readFile_data()
     QTest::newRow("UTF-16 with an odd byte")
         << utf16(greek, QStringConverter::Utf16LE) + '\0' << QStringLiteral("Ελλάδα");
     QTest::newRow("UTF-32") << QByteArray("\xFF\xFE\0\0[\0\0\0", 8) << "127.0.0.1";
+    QTest::newRow("UTF-16 little-endian without byte order mark")
+        << utf16(greek, QStringConverter::Utf16LE, false) << QStringLiteral("Ελλάδα");
+    QTest::newRow("UTF-16 big-endian without byte order mark")
+        << utf16(greek, QStringConverter::Utf16BE, false) << QStringLiteral("Ελλάδα");
 }
 
 void TestProfileFile::readFile()
@@ -374,6 +379,16 @@ void TestProfileFile::writeFile_data()
         << oddUtf16 << false << true << false << oddUtf16;
     const QByteArray utf32("\xFF\xFE\0\0[\0\0\0", 8);
     QTest::newRow("UTF-32 refused") << utf32 << false << true << false << utf32;
+    QTest::newRow("UTF-16 little-endian without byte order mark kept")
+        << utf16(unicode, QStringConverter::Utf16LE, false) << false << true << true
+        << utf16(unicodeAfter, QStringConverter::Utf16LE, false);
+    QTest::newRow("UTF-16 big-endian without byte order mark kept")
+        << utf16(unicode, QStringConverter::Utf16BE, false) << false << true << true
+        << utf16(unicodeAfter, QStringConverter::Utf16BE, false);
+    // Zero bytes as often at even offsets as at odd ones: no known encoding to write back in.
+    const QByteArray zeros("[Form]\r\nport=1\0\0\r\n", 18);
+    QTest::newRow("zero bytes that are not UTF-16 refused")
+        << zeros << false << true << false << zeros;
     QTest::newRow("missing folder refused")
         << QByteArray() << false << false << false << QByteArray();
 }
