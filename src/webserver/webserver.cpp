@@ -9,6 +9,8 @@
 #include <boost/beast/websocket.hpp>
 #include <chrono>
 #include <deque>
+#include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <string>
@@ -52,11 +54,24 @@ public:
         , limits(limits)
     { }
 
+    // Every connection is closed on the server's thread and left to finish there, so that no
+    // socket outlives the loop that serves it; stopping the loop with work still in it would
+    // destroy that work's sockets while the loop's services shut down.
     ~Impl()
     {
-        ioc.stop();
-        if (thread.joinable())
-            thread.join();
+        if (!thread.joinable())
+            return;
+        net::post(ioc, [this] {
+            beast::error_code ec;
+            acceptor->close(ec);
+            // A closer unregisters itself when its connection goes, so work on a copy.
+            const auto open = closers;
+            for (const auto &[id, close] : open)
+                close();
+        });
+        if (finished.wait_for(std::chrono::seconds(5)) != std::future_status::ready)
+            ioc.stop();
+        thread.join();
     }
 
     void accept();
@@ -70,33 +85,46 @@ public:
     std::map<quint64, std::weak_ptr<Tablet>> tablets;
     quint64 nextTablet = 1;
     std::atomic<int> openTablets {0};
+    // How to close each open connection, by the number its slot got.
+    std::map<quint64, std::function<void()>> closers;
+    quint64 nextCloser = 1;
+    std::future<void> finished;
     // Declared last, so that the connections its handlers hold go before the state above.
     net::io_context ioc {1};
     std::optional<tcp::acceptor> acceptor;
     std::thread thread;
 };
 
-// Counts an open connection from its acceptance to its end, whatever ends it.
+// Counts an open connection from its acceptance to its end, whatever ends it, and knows how
+// to close it when the server stops.
 class Slot
 {
 public:
-    explicit Slot(WebServer::Impl &impl)
+    Slot(WebServer::Impl &impl, std::function<void()> closer)
         : m_impl(&impl)
+        , m_id(impl.nextCloser++)
     {
         ++m_impl->connections;
+        m_impl->closers.emplace(m_id, std::move(closer));
     }
     Slot(Slot &&other) noexcept
         : m_impl(std::exchange(other.m_impl, nullptr))
+        , m_id(other.m_id)
     { }
     Slot(const Slot &) = delete;
     ~Slot()
     {
-        if (m_impl)
+        if (m_impl) {
             --m_impl->connections;
+            m_impl->closers.erase(m_id);
+        }
     }
+
+    void setCloser(std::function<void()> closer) { m_impl->closers[m_id] = std::move(closer); }
 
 private:
     WebServer::Impl *m_impl;
+    quint64 m_id;
 };
 
 class Tablet : public std::enable_shared_from_this<Tablet>
@@ -108,7 +136,9 @@ public:
         , m_slot(std::move(slot))
         , m_tokens(impl.limits.pressBurst)
         , m_refilled(Clock::now())
-    { }
+    {
+        m_slot.setCloser([this] { beast::get_lowest_layer(m_ws).close(); });
+    }
 
     void start(const http::request<http::empty_body> &request)
     {
@@ -249,7 +279,7 @@ public:
     Connection(WebServer::Impl &impl, tcp::socket &&socket)
         : m_impl(impl)
         , m_stream(std::move(socket))
-        , m_slot(impl)
+        , m_slot(impl, [this] { m_stream.close(); })
     { }
 
     void read()
@@ -391,7 +421,7 @@ private:
 
 void WebServer::Impl::accept()
 {
-    acceptor->async_accept(net::make_strand(ioc), [this](beast::error_code ec, tcp::socket socket) {
+    acceptor->async_accept(ioc, [this](beast::error_code ec, tcp::socket socket) {
         if (ec == net::error::operation_aborted)
             return;
         if (!ec) {
@@ -451,7 +481,12 @@ bool WebServer::listen(const QHostAddress &address, quint16 port)
     d->acceptor.emplace(std::move(acceptor));
     d->key = m_key.toStdString();
     d->accept();
-    d->thread = std::thread([impl = d.get()] { impl->ioc.run(); });
+    std::promise<void> finished;
+    d->finished = finished.get_future();
+    d->thread = std::thread([impl = d.get(), finished = std::move(finished)]() mutable {
+        impl->ioc.run();
+        finished.set_value();
+    });
     return true;
 }
 
