@@ -41,13 +41,16 @@ pkg=(dpkg --root="$root" --log=/dev/null --force-depends --path-include='*')
 # The files the package must hold, and no others.
 expected="/usr/bin/zp-client
 /usr/bin/zp-standin
+/usr/bin/zp-webpad
 /usr/share/applications/zp-client.desktop
+/usr/share/applications/zp-webpad.desktop
 /usr/share/doc/zp-client/changelog.gz
 /usr/share/doc/zp-client/copyright
 /usr/share/icons/hicolor/256x256/apps/zp-client.png
 /usr/share/icons/hicolor/scalable/apps/zp-client.svg
 /usr/share/man/man1/zp-client.1.gz
 /usr/share/man/man1/zp-standin.1.gz
+/usr/share/man/man1/zp-webpad.1.gz
 /usr/share/metainfo/org.zpclient.keypad.metainfo.xml"
 
 echo "--- installing $(basename "$deb")"
@@ -75,13 +78,13 @@ fi
 verify=$("${pkg[@]}" --verify zp-client 2>&1) || fail "dpkg --verify: $verify"
 [ -z "$verify" ] || fail "dpkg --verify: $verify"
 
-for program in zp-client zp-standin; do
+for program in zp-client zp-standin zp-webpad; do
     [ -x "$root/usr/bin/$program" ] || fail "/usr/bin/$program is not executable"
     if command -v readelf >/dev/null && readelf -S "$root/usr/bin/$program" | grep -qE '\.(symtab|debug_info)'; then
         fail "/usr/bin/$program is not stripped"
     fi
 done
-for page in zp-client zp-standin; do
+for page in zp-client zp-standin zp-webpad; do
     gzip -t "$root/usr/share/man/man1/$page.1.gz" || fail "$page.1.gz is not valid gzip"
     zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q "^\.SH NAME" || fail "$page.1.gz is no manual page"
 done

@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "webserver.h"
+#include "wsclient.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QByteArray Key = "k0k1k2k3k4k5k6k7k8k9kA";
+
+WebServer::Files files()
+{
+    return {
+        {"index.html", {"<!DOCTYPE html><title>page</title>", "text/html; charset=utf-8"}},
+        {"pictures/a.svg", {"<svg/>", "image/svg+xml"}},
+    };
+}
+
+std::string origin(quint16 port)
+{
+    return "http://127.0.0.1:" + std::to_string(port);
+}
+
+} // namespace
+
+// The door the whole network can knock on: only the key opens it, only our own files come
+// out, and a tablet can neither make the server hold much nor flood the ZP server.
+class tst_WebServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_server = std::make_unique<WebServer>(files(), m_limits);
+        m_server->setKey(Key);
+        QVERIFY2(m_server->listen(QHostAddress::LocalHost, 0), qPrintable(m_server->errorString()));
+    }
+    void cleanup() { m_server.reset(); }
+
+    void request_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<int>("status");
+        const QByteArray k = '/' + Key;
+        QTest::newRow("the page") << k + '/' << 200;
+        QTest::newRow("the page with a query") << k + "/?from=qr" << 200;
+        QTest::newRow("a file of the page") << k + "/pictures/a.svg" << 200;
+        QTest::newRow("the key without its slash") << k << 308;
+        QTest::newRow("no key") << QByteArray("/") << 403;
+        QTest::newRow("no key, a file") << QByteArray("/index.html") << 403;
+        QTest::newRow("a wrong key") << QByteArray("/k0k1k2k3k4k5k6k7k8k9kB/") << 403;
+        QTest::newRow("the key with more") << k + "x/" << 403;
+        QTest::newRow("the key cut short") << k.chopped(1) + '/' << 403;
+        QTest::newRow("the key after another segment") << "/page" + k + '/' << 403;
+        QTest::newRow("a file that is not embedded") << k + "/etc/passwd" << 404;
+        QTest::newRow("a way out of the page") << k + "/../index.html" << 404;
+        QTest::newRow("the WebSocket's path as a page") << k + "/ws" << 404;
+    }
+    void request()
+    {
+        QFETCH(QByteArray, target);
+        QTEST(WsClient::status(m_server->port(), target.toStdString()), "status");
+    }
+
+    void methodOtherThanGet()
+    {
+        const std::string k = '/' + Key.toStdString() + '/';
+        QCOMPARE(WsClient::status(m_server->port(), k, boost::beast::http::verb::post), 405);
+        QCOMPARE(WsClient::status(m_server->port(), "/", boost::beast::http::verb::post), 403);
+    }
+
+    void upgrade_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::addColumn<QByteArray>("origin"); // "same" for the server's own
+        QTest::addColumn<int>("refusal"); // 0: opened
+        const QByteArray ws = '/' + Key + "/ws";
+        QTest::newRow("a page of ours") << ws << QByteArray("same") << 0;
+        QTest::newRow("no key") << QByteArray("/ws") << QByteArray("same") << 403;
+        QTest::newRow("a wrong key")
+            << QByteArray("/k0k1k2k3k4k5k6k7k8k9kB/ws") << QByteArray("same") << 403;
+        QTest::newRow("another site's page") << ws << QByteArray("http://example.invalid") << 403;
+        QTest::newRow("a secure origin") << ws << QByteArray("https://127.0.0.1") << 403;
+        QTest::newRow("no origin") << ws << QByteArray() << 403;
+        QTest::newRow("another path") << '/' + Key + "/socket" << QByteArray("same") << 403;
+    }
+    void upgrade()
+    {
+        QFETCH(QByteArray, target);
+        QFETCH(QByteArray, origin);
+        QFETCH(int, refusal);
+        QSignalSpy opened(m_server.get(), &WebServer::tabletOpened);
+        WsClient client;
+        const std::string from
+            = origin == "same" ? ::origin(m_server->port()) : origin.toStdString();
+        const bool open = client.open(m_server->port(), {target.toStdString(), from});
+        QCOMPARE(open, refusal == 0);
+        if (open) {
+            QVERIFY(opened.wait());
+        } else {
+            QCOMPARE(client.refusedStatus(), refusal);
+            QTest::qWait(50);
+            QCOMPARE(opened.size(), 0);
+        }
+    }
+
+    void messagesReachTheOwner()
+    {
+        QSignalSpy opened(m_server.get(), &WebServer::tabletOpened);
+        QSignalSpy messages(m_server.get(), &WebServer::tabletMessage);
+        WsClient client;
+        QVERIFY(client.open(m_server->port(), tabletRequest()));
+        QVERIFY(opened.wait());
+        const quint64 id = opened.at(0).at(0).toULongLong();
+        QVERIFY(client.send(R"({"t":"press","name":"a6"})"));
+        QVERIFY(messages.wait());
+        QCOMPARE(messages.at(0).at(0).toULongLong(), id);
+        QCOMPARE(messages.at(0).at(1).toByteArray(), QByteArray(R"({"t":"press","name":"a6"})"));
+
+        m_server->send(id, R"({"t":"flash","name":"a6"})");
+        QTRY_COMPARE(client.received(), QList<QByteArray> {R"({"t":"flash","name":"a6"})"});
+    }
+
+    void oversizedMessageClosesItsConnection()
+    {
+        QSignalSpy opened(m_server.get(), &WebServer::tabletOpened);
+        QSignalSpy messages(m_server.get(), &WebServer::tabletMessage);
+        QSignalSpy closed(m_server.get(), &WebServer::tabletClosed);
+        WsClient client;
+        QVERIFY(client.open(m_server->port(), tabletRequest()));
+        QVERIFY(opened.wait());
+        client.send(QByteArray(m_limits.messageBytes + 1, 'x'));
+        QVERIFY(closed.wait());
+        QTRY_VERIFY(client.isClosed());
+        QCOMPARE(messages.size(), 0);
+
+        // Only that connection: another tablet is still served.
+        WsClient other;
+        QVERIFY(other.open(m_server->port(), tabletRequest()));
+        QVERIFY(opened.wait());
+        QVERIFY(other.send(QByteArray(m_limits.messageBytes, 'y')));
+        QVERIFY(messages.wait());
+    }
+
+    // A burst as fast as the wire takes it: the first messages up to the burst pass, the rest
+    // are dropped, and the connection stays open.
+    void floodIsDropped()
+    {
+        QSignalSpy opened(m_server.get(), &WebServer::tabletOpened);
+        QSignalSpy messages(m_server.get(), &WebServer::tabletMessage);
+        WsClient client;
+        QVERIFY(client.open(m_server->port(), tabletRequest()));
+        QVERIFY(opened.wait());
+        for (int i = 0; i < 500; ++i)
+            QVERIFY(client.send(R"({"t":"press","name":"a6"})"));
+        QTRY_VERIFY(messages.size() >= m_limits.pressBurst);
+        QTest::qWait(100);
+        // What refilled while the burst was on the wire may pass too, at the human rate.
+        QVERIFY2(messages.size() < m_limits.pressBurst + 10,
+            qPrintable(QString::number(messages.size())));
+        QVERIFY(!client.isClosed());
+    }
+
+    void tabletsAreLimited()
+    {
+        QSignalSpy opened(m_server.get(), &WebServer::tabletOpened);
+        std::vector<std::unique_ptr<WsClient>> clients;
+        for (int i = 0; i < m_limits.tablets; ++i) {
+            clients.push_back(std::make_unique<WsClient>());
+            QVERIFY(clients.back()->open(m_server->port(), tabletRequest()));
+        }
+        QTRY_COMPARE(opened.size(), m_limits.tablets);
+        WsClient oneTooMany;
+        QVERIFY(!oneTooMany.open(m_server->port(), tabletRequest()));
+        QCOMPARE(oneTooMany.refusedStatus(), 503);
+
+        // A place that frees up is taken again.
+        QSignalSpy closed(m_server.get(), &WebServer::tabletClosed);
+        clients.front()->drop();
+        QVERIFY(closed.wait());
+        WsClient next;
+        QVERIFY(next.open(m_server->port(), tabletRequest()));
+    }
+
+    void newKeyClosesTabletsOfTheOldOne()
+    {
+        QSignalSpy opened(m_server.get(), &WebServer::tabletOpened);
+        QSignalSpy closed(m_server.get(), &WebServer::tabletClosed);
+        WsClient client;
+        QVERIFY(client.open(m_server->port(), tabletRequest()));
+        QVERIFY(opened.wait());
+        const QByteArray renewed = "n0n1n2n3n4n5n6n7n8n9nA";
+        m_server->setKey(renewed);
+        QVERIFY(closed.wait());
+        QTRY_VERIFY(client.isClosed());
+        QCOMPARE(WsClient::status(m_server->port(), '/' + Key.toStdString() + '/'), 403);
+        QCOMPARE(WsClient::status(m_server->port(), '/' + renewed.toStdString() + '/'), 200);
+    }
+
+private:
+    WsClient::Request tabletRequest() const
+    {
+        return {'/' + Key.toStdString() + "/ws", origin(m_server->port())};
+    }
+
+    WebServer::Limits m_limits = [] {
+        WebServer::Limits limits;
+        limits.tablets = 3;
+        limits.messageBytes = 256;
+        limits.pressBurst = 20;
+        limits.pressesPerSecond = 10;
+        return limits;
+    }();
+    std::unique_ptr<WebServer> m_server;
+};
+
+QTEST_GUILESS_MAIN(tst_WebServer)
+#include "tst_webserver.moc"
