@@ -28,6 +28,7 @@
 #include <QPixmapCache>
 #include <QTimer>
 #include <QtMath>
+#include <utility>
 
 TMainClient *MainClient = nullptr;
 
@@ -123,6 +124,10 @@ TMainClient::~TMainClient()
 {
     if (MainClient == this)
         MainClient = nullptr;
+    // The input filters go while this is still a view: the base classes' destruction sends
+    // events that they would take for a view's.
+    delete std::exchange(m_keyboard, nullptr);
+    delete std::exchange(m_pointer, nullptr);
     // The scene goes with the base class, after this object has stopped being a window.
     m_scene->release(this);
 }
@@ -394,7 +399,7 @@ QList<QObject *> TMainClient::accessibleChildren() const
 
 HitAreaItem *TMainClient::keyboardArea() const
 {
-    return m_keyboard->keyboardArea();
+    return m_keyboard ? m_keyboard->keyboardArea() : nullptr;
 }
 
 QRect TMainClient::globalRect(const QGraphicsItem *item) const
