@@ -8,6 +8,7 @@
 #include "pressrules.h"
 #include "presssurface.h"
 
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <algorithm>
 #include <iterator>
@@ -79,27 +80,6 @@ const QHash<QString, KeypadSession::ControlPlace> &KeypadSession::controlPlaces(
     return places;
 }
 
-namespace {
-
-// Counts a press or an open box for as long as it lasts.
-class Busy
-{
-public:
-    explicit Busy(int &depth)
-        : m_depth(depth)
-    {
-        ++m_depth;
-    }
-    ~Busy() { --m_depth; }
-    Busy(const Busy &) = delete;
-    Busy &operator=(const Busy &) = delete;
-
-private:
-    int &m_depth;
-};
-
-} // namespace
-
 // The session as the press rules see it: its panels, its check box, and the send routine for
 // the control that was pressed.
 class KeypadSession::Surface : public PressSurface
@@ -130,7 +110,6 @@ KeypadSession::KeypadSession(QObject *parent)
 
 KeypadSession::KeypadSession(const Options &options, QObject *parent)
     : QObject(parent)
-    , m_options(options)
     , m_channel(new CommandChannel(this, options.replyWaitMs, options.connectTimeoutMs))
 {
     for (const Layout::Row &row : Layout::rows()) {
@@ -192,7 +171,7 @@ bool KeypadSession::press(QStringView control)
     const Layout::Row *row = pressable(name);
     if (!row)
         return false;
-    const Busy busy(m_busy);
+    const QScopedValueRollback busy(m_busy, m_busy + 1);
     // Discovery's replies wait until the handler and its boxes are done.
     std::optional<Discovery::Hold> hold;
     if (m_discovery)
@@ -224,12 +203,6 @@ int KeypadSession::screen() const
 bool KeypadSession::isShown(QStringView panel) const
 {
     return m_shown.value(panel.toString(), false);
-}
-
-bool KeypadSession::isOnShownPanels(QStringView control) const
-{
-    const auto found = controlPlaces().constFind(control.toString());
-    return found != controlPlaces().cend() && isOnShownPanels(*found);
 }
 
 bool KeypadSession::isOnShownPanels(const ControlPlace &place) const
@@ -288,7 +261,8 @@ void KeypadSession::setChecked(bool checked)
 
 void KeypadSession::showMessage(const QString &text)
 {
-    const Busy busy(m_busy);
+    // Counted as busy for as long as a view holds the message open.
+    const QScopedValueRollback busy(m_busy, m_busy + 1);
     emit message(text);
 }
 

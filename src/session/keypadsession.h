@@ -53,8 +53,6 @@ public:
     int screen() const;
     // A panel's own flag, screens and sign panels alike; false for another name.
     bool isShown(QStringView panel) const;
-    // Whether a control lies on panels that are all shown.
-    bool isOnShownPanels(QStringView control) const;
     // Whether the pair a toggle swaps shows its alternate panel; nothing for another control.
     std::optional<bool> alternateShown(QStringView toggle) const;
     bool isChecked() const { return m_checked; } // CheckBox1, "Κάτω"
@@ -152,7 +150,6 @@ private:
     void resumeSearch();
     void connectAttempt();
 
-    Options m_options;
     CommandChannel *m_channel;
     Discovery *m_discovery = nullptr;
     QHash<QString, bool> m_shown; // every panel of the layout

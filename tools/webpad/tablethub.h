@@ -24,7 +24,7 @@ public:
     struct Options
     {
         WebServer::Limits limits;
-        TabletSession::Options session;
+        KeypadSession::Options session; // the models' time limits
         int retryMs = 2000; // as often as the keypad's own search asks the network
         int nameChars = 64; // no control's name is longer
     };

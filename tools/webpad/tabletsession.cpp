@@ -4,6 +4,7 @@
 #include "controlnames.h"
 #include "keypadsession.h"
 #include "layout.h"
+#include "pressrules.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,28 +16,19 @@ QByteArray message(const QJsonObject &object)
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-bool isToggle(const Layout::Row &row)
-{
-    return row.kind == Layout::Kind::CornerButton
-        && row.handler >= Layout::Handler::enallagixronikiagogiClick
-        && row.handler <= Layout::Handler::enallagianavasiClick;
-}
-
 } // namespace
 
-TabletSession::TabletSession(const Options &options, QObject *parent)
+TabletSession::TabletSession(const KeypadSession::Options &options, QObject *parent)
     : QObject(parent)
     , m_options(options)
-{ }
+{
+    m_options.discovery = std::nullopt;
+}
 
 void TabletSession::start(const QString &host, const QString &portText)
 {
-    KeypadSession::Options options;
-    options.replyWaitMs = m_options.replyWaitMs;
-    options.connectTimeoutMs = m_options.connectTimeoutMs;
-    // zp-webpad runs one search for all tablets; a session asks it instead of searching.
-    options.discovery = std::nullopt;
-    m_session = new KeypadSession(options, this);
+    // Without a search of its own the model asks zp-webpad's, through searchWanted().
+    m_session = new KeypadSession(m_options, this);
     m_session->start();
 
     connect(m_session, &KeypadSession::panelShownChanged, this, &TabletSession::stateChanged);
@@ -99,11 +91,14 @@ QByteArray TabletSession::state() const
     QJsonObject shown;
     QJsonObject alternates;
     for (const Layout::Row &row : Layout::rows()) {
-        const QString name = QString::fromLatin1(row.name);
-        if (row.kind == Layout::Kind::Panel)
+        if (row.kind == Layout::Kind::Panel) {
+            const QString name = QString::fromLatin1(row.name);
             shown.insert(name, m_session->isShown(name));
-        else if (isToggle(row))
-            alternates.insert(name, m_session->alternateShown(name).value_or(false));
+        }
+    }
+    for (const PressRules::TogglePair &pair : PressRules::togglePairs()) {
+        const QString toggle = QString::fromLatin1(pair.toggle);
+        alternates.insert(toggle, *m_session->alternateShown(toggle));
     }
     const bool connected = m_session->isConnected();
     return message({

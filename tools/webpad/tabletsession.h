@@ -2,13 +2,11 @@
 
 #pragma once
 
-#include "linkdefaults.h"
+#include "keypadsession.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-
-class KeypadSession;
 
 // One browser's keypad: its own model with its own connection to the ZP server, living on a
 // thread of its own, since a press waits there for the server's reply. What the page must
@@ -18,13 +16,9 @@ class TabletSession : public QObject
     Q_OBJECT
 
 public:
-    struct Options
-    {
-        int replyWaitMs = LinkDefaults::ReplyWaitMs;
-        int connectTimeoutMs = LinkDefaults::ConnectTimeoutMs;
-    };
-
-    explicit TabletSession(const Options &options, QObject *parent = nullptr);
+    // The model's time limits; zp-webpad runs one search for all tablets, so the model's
+    // own discovery is left out whatever the options say.
+    explicit TabletSession(const KeypadSession::Options &options, QObject *parent = nullptr);
 
     // Each of these runs on the session's thread: call them queued.
     void start(const QString &host, const QString &portText);
@@ -45,7 +39,7 @@ private:
     QByteArray state() const;
     void stateChanged();
 
-    Options m_options;
+    KeypadSession::Options m_options;
     KeypadSession *m_session = nullptr;
     bool m_statePending = false;
 };
