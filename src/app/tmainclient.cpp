@@ -107,9 +107,7 @@ TMainClient::TMainClient(const Options &options)
         completeLoading();
         FormCreate(this);
         FormActivate(this);
-        m_accessibility->describeConnection(
-            qobject_cast<HitAreaItem *>(component(u"con_SpeedButton")),
-            BitmapListAnimation2->isEnabled());
+        describeConnection();
         claimAccessibleInterfaces();
         m_accessibility->takeStartingState();
     } catch (...) {
@@ -193,8 +191,7 @@ void TMainClient::viewSession()
     connect(m_session, &KeypadSession::flashed, this, &TMainClient::flash);
     connect(m_session, &KeypadSession::message, this,
         [this](const QString &text) { m_boxes->showMessage(text); });
-    connect(m_session, &KeypadSession::connectedChanged, this,
-        [this](bool connected) { connected ? showConnected() : showNotConnected(); });
+    connect(m_session, &KeypadSession::connectedChanged, this, &TMainClient::showConnection);
     connect(m_session, &KeypadSession::addressChanged, this,
         [this](const QString &host, const QString &port) {
             Edit2->setText(host);
@@ -241,8 +238,8 @@ QGraphicsItem *TMainClient::item(QStringView name) const
 
 PanelItem *TMainClient::screenPanel(int index) const
 {
-    const PanelItem *const screens[] = {Panel1, Panel2, Panel3, Panel4, Panel5};
-    return index >= 1 && index <= 5 ? const_cast<PanelItem *>(screens[index - 1]) : nullptr;
+    PanelItem *const screens[] = {Panel1, Panel2, Panel3, Panel4, Panel5};
+    return index >= 1 && index <= 5 ? screens[index - 1] : nullptr;
 }
 
 void TMainClient::reportError(const QString &message)
@@ -371,20 +368,19 @@ void TMainClient::closeEvent(QCloseEvent *event)
 
 // The connection picture.
 
-void TMainClient::showConnected()
+void TMainClient::showConnection(bool connected)
 {
-    BitmapListAnimation1->setEnabled(false);
-    BitmapListAnimation2->setEnabled(true);
-    m_accessibility->describeConnection(
-        qobject_cast<HitAreaItem *>(component(u"con_SpeedButton")), true);
+    // The picture that goes first: switching one on paints its frame over the other's.
+    (connected ? BitmapListAnimation1 : BitmapListAnimation2)->setEnabled(false);
+    (connected ? BitmapListAnimation2 : BitmapListAnimation1)->setEnabled(true);
+    describeConnection();
 }
 
-void TMainClient::showNotConnected()
+// The status tile says in words what its picture shows.
+void TMainClient::describeConnection()
 {
-    BitmapListAnimation2->setEnabled(false);
-    BitmapListAnimation1->setEnabled(true);
-    m_accessibility->describeConnection(
-        qobject_cast<HitAreaItem *>(component(u"con_SpeedButton")), false);
+    m_accessibility->describeConnection(qobject_cast<HitAreaItem *>(component(u"con_SpeedButton")),
+        BitmapListAnimation2->isEnabled());
 }
 
 // Assistive technology and the keyboard.

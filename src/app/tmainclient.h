@@ -76,8 +76,8 @@ public:
     // A control was tapped, clicked or pressed by the keyboard or assistive technology.
     void press(QObject *control);
 
-    void showConnected();
-    void showNotConnected();
+    // The status tile's picture and words.
+    void showConnection(bool connected);
 
 public slots:
     void FormCreate(QObject *Sender);
@@ -103,6 +103,7 @@ private:
     void controlsChanged();
     void publishControls();
     void flash(const QString &control);
+    void describeConnection();
     QString settingsPath() const;
     QString saveErrorText(SettingsFile::SaveResult result) const;
 

@@ -25,6 +25,8 @@ public:
 
     bool isNull() const { return !m_picture; }
     QSize designSize() const { return m_designSize; }
+    // The shapes that draw it; null for a null picture.
+    const ShapeList *shapes() const { return m_picture.get(); }
 
     // The picture filling size pixels, laid on background (transparent when invalid).
     QImage render(QSize size, const QColor &background = {}) const;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pagefiles.h"
 
+#include "artwork.h"
 #include "layout.h"
 #include "layoutjson.h"
 #include "shapelist.h"
@@ -56,13 +57,11 @@ QList<File> all()
     files.append({"icon.png", "image/png", read(QStringLiteral(":/assets/zp-client.png"))});
     files.append({"layout.json", "application/json", LayoutJson::document()});
     for (const Layout::Row *row : Layout::pictures()) {
-        const QString name = QString::fromLatin1(row->name);
-        const std::optional<ShapeList> shapes
-            = ShapeList::fromBytes(read(QStringLiteral(":/assets/%1.shapes").arg(name)));
-        if (!shapes)
+        const Artwork picture = Artwork::load(QString::fromLatin1(row->name), row->bitmap);
+        if (picture.isNull())
             continue; // the page shows the panel without its picture
-        files.append({"pictures/" + name.toLatin1() + ".svg", "image/svg+xml",
-            ShapeSvg::document(*shapes, row->bitmap)});
+        files.append({QByteArray("pictures/") + row->name + ".svg", "image/svg+xml",
+            ShapeSvg::document(*picture.shapes(), row->bitmap)});
     }
     return files;
 }
