@@ -28,10 +28,6 @@ Kind kindOf(const QString &path);
 // without waiting on a FIFO or a device.
 bool openRegularFile(QFile &file, const QString &path);
 
-// Puts the file at `from` in the place of `to`, in one step, replacing the entry there (a
-// link itself, never what it points to). Both lie in the same folder.
-bool replaceEntry(const QString &from, const QString &to);
-
 // Removes the entry at the path: a link itself, never what it points to.
 bool removeEntry(const QString &path);
 

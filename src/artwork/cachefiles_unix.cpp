@@ -48,11 +48,6 @@ bool openRegularFile(QFile &file, const QString &path)
     return true;
 }
 
-bool replaceEntry(const QString &from, const QString &to)
-{
-    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
 bool removeEntry(const QString &path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;

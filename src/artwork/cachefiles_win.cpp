@@ -44,12 +44,6 @@ bool openRegularFile(QFile &file, const QString &path)
     return file.open(QIODevice::ReadOnly);
 }
 
-bool replaceEntry(const QString &from, const QString &to)
-{
-    return MoveFileExW(nativePath(from).c_str(), nativePath(to).c_str(), MOVEFILE_REPLACE_EXISTING)
-        != 0;
-}
-
 bool removeEntry(const QString &path)
 {
     const std::wstring native = nativePath(path);

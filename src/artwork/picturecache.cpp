@@ -3,6 +3,7 @@
 
 #include "artworkversion.h"
 #include "cachefiles.h"
+#include "nativefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -159,8 +160,9 @@ void PictureCache::insert(const QString &name, const QImage &image, const QColor
         copy = file.fileName();
     }
     // Only here is the copy really closed (QTemporaryFile::close keeps its handle), and Windows
-    // renames no file that is still open.
-    if (!CacheFiles::replaceEntry(copy, path)) {
+    // renames no file that is still open. The rename replaces the entry at the name, a link
+    // itself, never what it points to.
+    if (!NativeFile::renameOver(copy, path)) {
         CacheFiles::removeEntry(copy);
         return;
     }
