@@ -252,9 +252,6 @@ void TMainClient::reportError(const QString &message)
 void TMainClient::press(QObject *control)
 {
     m_session->press(control->objectName());
-    // A check box flips under the finger even when the press is not taken.
-    if (auto *box = qobject_cast<QAbstractButton *>(control); box && box->isCheckable())
-        box->setChecked(m_session->isChecked());
 }
 
 void TMainClient::flash(const QString &control)
