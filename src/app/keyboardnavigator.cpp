@@ -25,6 +25,7 @@ bool isActivationKey(int key)
 KeyboardNavigator::KeyboardNavigator(QGraphicsView *view, const KeypadScene &scene)
     : QObject(view)
     , m_view(view)
+    , m_viewport(view->viewport())
     , m_scene(scene)
 {
     // Before the view hands Tab to the scene, which knows only the widgets.
@@ -34,7 +35,8 @@ KeyboardNavigator::KeyboardNavigator(QGraphicsView *view, const KeypadScene &sce
 
 bool KeyboardNavigator::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_view && watched != m_view->viewport())
+    // Compared, never asked: the view's last events come while it is being destroyed.
+    if (watched != m_view && watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::KeyPress:

@@ -11,6 +11,7 @@
 class KeypadScene;
 class QGraphicsItem;
 class QGraphicsView;
+class QWidget;
 class QKeyEvent;
 
 // The keyboard on the keypad's window. Tab and the arrows go over the controls of the
@@ -53,6 +54,7 @@ private:
     void setArea(HitAreaItem *area);
 
     QGraphicsView *m_view;
+    QWidget *m_viewport;
     const KeypadScene &m_scene;
     QPointer<HitAreaItem> m_area;
     qsizetype m_index = 0;

@@ -21,6 +21,7 @@ PointerRouter::PointerRouter(
     QGraphicsView *view, const KeypadScene &scene, const MessageBoxes &boxes)
     : QObject(view)
     , m_view(view)
+    , m_viewport(view->viewport())
     , m_scene(scene)
     , m_boxes(boxes)
 {
@@ -44,9 +45,11 @@ bool PointerRouter::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
+    // Only touches are looked at further: the window's other events come while the view is
+    // being destroyed too.
     if (watched == m_touchWindow)
-        return touchEvent(event, m_view->viewport()->mapFrom(m_view, QPoint()));
-    if (watched != m_view->viewport() || m_forwarding)
+        return isTouch(event) && touchEvent(event, m_viewport->mapFrom(m_view, QPoint()));
+    if (watched != m_viewport || m_forwarding)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
@@ -55,7 +58,7 @@ bool PointerRouter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease:
         return mouseEvent(static_cast<QMouseEvent *>(event));
     default:
-        return touchEvent(event, QPointF());
+        return isTouch(event) && touchEvent(event, QPointF());
     }
 }
 
@@ -130,6 +133,19 @@ bool PointerRouter::beginPress(QMouseEvent *event)
 // down is not lost. A finger on a hit area presses it and sends when it lifts there; a finger
 // that begins anywhere else stands in for the mouse, one at a time, so that the toggles, the
 // check box and the fields react as to a click.
+
+bool PointerRouter::isTouch(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+        return true;
+    default:
+        return false;
+    }
+}
 
 bool PointerRouter::touchEvent(QEvent *event, const QPointF &toViewport)
 {
@@ -229,8 +245,8 @@ void PointerRouter::sendMouseForTouch(QEvent::Type type, const QPointF &pos)
 {
     const Qt::MouseButtons buttons
         = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
-    QMouseEvent mouse(type, pos, m_view->viewport()->mapToGlobal(pos.toPoint()), Qt::LeftButton,
-        buttons, Qt::NoModifier);
+    QMouseEvent mouse(
+        type, pos, m_viewport->mapToGlobal(pos.toPoint()), Qt::LeftButton, buttons, Qt::NoModifier);
     const QScopedValueRollback forwarding(m_forwarding, true);
-    QCoreApplication::sendEvent(m_view->viewport(), &mouse);
+    QCoreApplication::sendEvent(m_viewport, &mouse);
 }

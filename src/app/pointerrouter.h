@@ -12,6 +12,7 @@
 class KeypadScene;
 class MessageBoxes;
 class QGraphicsView;
+class QWidget;
 class QMouseEvent;
 class QTouchEvent;
 class QWindow;
@@ -46,6 +47,7 @@ private:
     // Where a viewport point falls on an item, in the item's own units.
     QPointF positionOn(const HitAreaItem *item, const QPointF &viewportPos) const;
 
+    static bool isTouch(const QEvent *event);
     // True when the event was a touch event, now handled; toViewport maps its points.
     bool touchEvent(QEvent *event, const QPointF &toViewport);
     void handleTouch(QTouchEvent *event, const QPointF &toViewport);
@@ -57,6 +59,7 @@ private:
     void takeFocusFromFields();
 
     QGraphicsView *m_view;
+    QWidget *m_viewport;
     const KeypadScene &m_scene;
     const MessageBoxes &m_boxes;
     QPointer<HitAreaItem> m_pressedArea;

@@ -28,7 +28,6 @@
 #include <QPixmapCache>
 #include <QTimer>
 #include <QtMath>
-#include <utility>
 
 TMainClient *MainClient = nullptr;
 
@@ -122,10 +121,6 @@ TMainClient::~TMainClient()
 {
     if (MainClient == this)
         MainClient = nullptr;
-    // The input filters go while this is still a view: the base classes' destruction sends
-    // events that they would take for a view's.
-    delete std::exchange(m_keyboard, nullptr);
-    delete std::exchange(m_pointer, nullptr);
     // The scene goes with the base class, after this object has stopped being a window.
     m_scene->release(this);
 }
@@ -392,7 +387,7 @@ QList<QObject *> TMainClient::accessibleChildren() const
 
 HitAreaItem *TMainClient::keyboardArea() const
 {
-    return m_keyboard ? m_keyboard->keyboardArea() : nullptr;
+    return m_keyboard->keyboardArea();
 }
 
 QRect TMainClient::globalRect(const QGraphicsItem *item) const
