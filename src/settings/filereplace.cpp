@@ -43,28 +43,36 @@ bool isLetter(QChar c)
 
 // Writes the bytes into a new copy beside the file and hands them to the disk; the copy's name,
 // or an empty text when it could not be made.
-QString writeCopy(const QString &path, const QByteArray &bytes)
+QString writeCopy(const QString &path, const QByteArray &bytes, Access access)
 {
+    // Kept apart from the QFile, which forgets it when opened through a Windows handle.
+    QString name;
     QFile copy;
     // Another file of the same name is left alone; six letters make a second clash unlikely.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        copy.setFileName(newCopyName(path));
-        if (copy.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        name = newCopyName(path);
+        copy.setFileName(name);
+        const bool created = access == Access::OwnerOnly
+            ? NativeFile::createForOwner(copy)
+            : copy.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        if (created)
             break;
-        if (!copy.exists())
+        if (!QFile::exists(name))
             return {};
     }
     if (!copy.isOpen())
         return {};
     const QFileInfo existing(path);
-    const bool written = (!existing.exists() || copy.setPermissions(existing.permissions()))
-        && copy.write(bytes) == bytes.size() && NativeFile::syncToDisk(copy);
+    const bool keepsAccess = access == Access::OwnerOnly || !existing.exists()
+        || QFile::setPermissions(name, existing.permissions());
+    const bool written
+        = keepsAccess && copy.write(bytes) == bytes.size() && NativeFile::syncToDisk(copy);
     copy.close();
     if (!written || copy.error() != QFileDevice::NoError) {
-        copy.remove();
+        QFile::remove(name);
         return {};
     }
-    return copy.fileName();
+    return name;
 }
 
 } // namespace
@@ -96,7 +104,7 @@ int removeLeftoverCopies(const QString &path)
     return removed;
 }
 
-bool replace(const QString &path, const QByteArray &bytes)
+bool replace(const QString &path, const QByteArray &bytes, Access access)
 {
     // A rename over a read-only file would succeed (and for root over any file), so the file's
     // own write permission is checked first.
@@ -109,7 +117,7 @@ bool replace(const QString &path, const QByteArray &bytes)
     // Copies of saves that were killed, or cut short by a power loss, would otherwise pile up
     // beside the file, one for each.
     removeLeftoverCopies(target);
-    const QString copy = writeCopy(target, bytes);
+    const QString copy = writeCopy(target, bytes, access);
     if (copy.isEmpty())
         return false;
     if (!NativeFile::renameOver(copy, target)) {

@@ -11,9 +11,13 @@
 // the next save removes such copies, and only such copies.
 namespace FileReplace {
 
+// Who may open the file once replaced: whoever could before (for a new file, whoever its folder
+// lets), or its owner alone, whoever could before.
+enum class Access { AsBefore, OwnerOnly };
+
 // false when the folder is missing, the existing file is not a writable file, or anything else
 // fails; the file is then as it was, and the copy gone.
-bool replace(const QString &path, const QByteArray &bytes);
+bool replace(const QString &path, const QByteArray &bytes, Access access = Access::AsBefore);
 
 // Removes the copies that saves of path cut short have left; the number removed.
 int removeLeftoverCopies(const QString &path);

@@ -7,6 +7,12 @@
 
 namespace NativeFile {
 
+bool createForOwner(QFile &file)
+{
+    return file.open(
+        QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner);
+}
+
 bool syncToDisk(QFile &file)
 {
     return file.flush() && ::fsync(file.handle()) == 0;

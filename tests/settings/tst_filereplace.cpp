@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "fileaccess.h"
 #include "filebytes.h"
 #include "filereplace.h"
 #include "settingsfile.h"
@@ -17,6 +18,8 @@ private slots:
     void leftoverCopies_data();
     void leftoverCopies();
     void replaceKeepsLinkAndPermissions();
+    void ownerOnly_data();
+    void ownerOnly();
 };
 
 // Beside ZP.INI lie copies that killed saves left, and files of other programs or of the user
@@ -101,6 +104,34 @@ void TestFileReplace::replaceKeepsLinkAndPermissions()
 #endif
     QCOMPARE(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Files | QDir::Hidden),
         QStringList {"ZP.INI"});
+}
+
+// A file kept from other users, such as the tablets' key, is theirs to open neither when it is
+// new nor when it replaces a file they could open.
+void TestFileReplace::ownerOnly_data()
+{
+    QTest::addColumn<bool>("existed");
+    QTest::newRow("a new file") << false;
+    QTest::newRow("a file others could open") << true;
+}
+
+void TestFileReplace::ownerOnly()
+{
+    QFETCH(bool, existed);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("webpad-key"));
+    if (existed) {
+        QVERIFY(writeFile(path, "old"));
+        QFile::setPermissions(
+            path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QVERIFY(othersMayOpen(path));
+    }
+    QVERIFY(FileReplace::replace(path, "new", FileReplace::Access::OwnerOnly));
+    QCOMPARE(readFile(path), QByteArray("new"));
+    QVERIFY(!othersMayOpen(path));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"webpad-key"});
 }
 
 QTEST_APPLESS_MAIN(TestFileReplace)

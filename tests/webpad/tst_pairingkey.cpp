@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "fileaccess.h"
 #include "pairingkey.h"
 
 #include <QFile>
@@ -48,14 +49,13 @@ private slots:
         const QByteArray first = PairingKey::loadOrCreate(path);
         QVERIFY(PairingKey::isWellFormed(first));
         QCOMPARE(PairingKey::loadOrCreate(path), first);
-        QCOMPARE(QFile::permissions(path)
-                & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
-            QFile::Permissions());
+        QVERIFY(!othersMayOpen(path));
 
         const QByteArray renewed = PairingKey::renew(path);
         QVERIFY(PairingKey::isWellFormed(renewed));
         QVERIFY(renewed != first);
         QCOMPARE(PairingKey::loadOrCreate(path), renewed);
+        QVERIFY(!othersMayOpen(path));
     }
 
     void damagedFileGetsANewKey()
@@ -69,6 +69,7 @@ private slots:
         const QByteArray key = PairingKey::loadOrCreate(path);
         QVERIFY(PairingKey::isWellFormed(key));
         QCOMPARE(PairingKey::loadOrCreate(path), key);
+        QVERIFY(!othersMayOpen(path));
     }
 };
 

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pairingkey.h"
 
+#include "filereplace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <array>
 
@@ -35,23 +36,20 @@ QByteArray renew(const QString &path)
 {
     const QByteArray key = generate();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(key + '\n');
-    return file.commit() ? key : QByteArray();
+    return FileReplace::replace(path, key + '\n', FileReplace::Access::OwnerOnly) ? key
+                                                                                  : QByteArray();
 }
 
 QByteArray loadOrCreate(const QString &path)
 {
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray key = file.read(64).trimmed();
-        if (isWellFormed(key))
-            return key;
+    // Read and closed before a new key replaces it: Windows renames nothing over an open file.
+    QByteArray key;
+    {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            key = file.read(64).trimmed();
     }
-    return renew(path);
+    return isWellFormed(key) ? key : renew(path);
 }
 
 QString defaultPath()
