@@ -14,31 +14,54 @@
 #include <cstdio>
 #include <memory>
 
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
+
 namespace {
 
 constexpr quint16 DefaultPort = 8094;
 
+// A line for the terminal. A Windows console shows bytes in its own code page, which has no
+// block characters for the QR code, so it is given the text itself; a file or a pipe gets
+// UTF-8, as on other systems.
+void print(std::FILE *stream, const QString &line)
+{
+    const QString text = line + u'\n';
+#ifdef Q_OS_WIN
+    const HANDLE console = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(console, &mode)) {
+        std::fflush(stream);
+        DWORD written = 0;
+        WriteConsoleW(console, text.utf16(), DWORD(text.size()), &written, nullptr);
+        return;
+    }
+#endif
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
 void say(const QString &line)
 {
-    std::fprintf(stdout, "%s\n", qPrintable(line));
-    std::fflush(stdout);
+    print(stdout, line);
 }
 
 void fail(const QString &line)
 {
-    std::fprintf(stderr, "zp-webpad: %s\n", qPrintable(line));
+    print(stderr, QStringLiteral("zp-webpad: ") + line);
 }
 
 // The address a tablet of the local network reaches this machine by.
 QString lanAddress()
 {
-    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
-        const auto flags = interface.flags();
+    for (const QNetworkInterface &candidate : QNetworkInterface::allInterfaces()) {
+        const auto flags = candidate.flags();
         if (!flags.testFlag(QNetworkInterface::IsUp)
             || !flags.testFlag(QNetworkInterface::IsRunning)
             || flags.testFlag(QNetworkInterface::IsLoopBack))
             continue;
-        for (const QNetworkAddressEntry &entry : interface.addressEntries())
+        for (const QNetworkAddressEntry &entry : candidate.addressEntries())
             if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol)
                 return entry.ip().toString();
     }
@@ -184,6 +207,13 @@ int main(int argc, char *argv[])
             window->setAddress(urlFor(renewed));
         });
         window->show();
+#ifdef Q_OS_WIN
+        // Started from the Start menu, the program gets a console window of its own, which the
+        // window has no use for; a console it shares with a command prompt stays.
+        DWORD consoleProcesses[2];
+        if (GetConsoleProcessList(consoleProcesses, 2) == 1)
+            FreeConsole();
+#endif
     }
     finder.start();
     return app->exec();
