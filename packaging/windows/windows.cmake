@@ -1,12 +1,22 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# What a Windows user gets, laid out as the programs expect it: the two programs, the Qt DLLs
-# and the plugins they load from folders beside them, the MinGW runtime and a README.txt.
+# What a Windows user gets, laid out as the programs expect it: the keypad, zp-webpad (the
+# keypad for tablets' browsers) and the stand-in, the Qt DLLs and the plugins they load from
+# folders beside them, the MinGW runtime and a README.txt.
 # `cmake --install` puts it into a folder (scripts/windows zips that folder); `cpack -G NSIS`
 # in the build folder makes the setup program zp-client-<version>-setup.exe from the same rules.
 
 install(TARGETS zp-client zp-standin RUNTIME DESTINATION .)
 set(installed zp-client.exe zp-standin.exe)
+# A build without Beast or libqrencode leaves zp-webpad out, and the setup program its
+# Start-menu entry and firewall rules.
+if(TARGET zp-webpad)
+    install(TARGETS zp-webpad RUNTIME DESTINATION .)
+    list(APPEND installed zp-webpad.exe)
+    set(CPACK_ZP_WEBPAD 1)
+else()
+    set(CPACK_ZP_WEBPAD 0)
+endif()
 
 foreach(module Core Gui Widgets Network)
     install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
@@ -64,15 +74,19 @@ set(CPACK_NSIS_PACKAGE_NAME "ZP Client")
 set(CPACK_NSIS_DISPLAY_NAME "ZP Client")
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
-# The port on which the keypad hears the ZP server's answer to its search, as the link defines
-# it; a per-machine install opens it in the firewall.
-file(STRINGS ${PROJECT_SOURCE_DIR}/src/link/linkdefaults.h port_line
-    REGEX "DiscoveryListenPort = [0-9]+")
-if(port_line MATCHES "DiscoveryListenPort = ([0-9]+)")
-    set(CPACK_ZP_DISCOVERY_LISTEN_PORT ${CMAKE_MATCH_1})
-else()
-    message(FATAL_ERROR "no DiscoveryListenPort in src/link/linkdefaults.h")
-endif()
+# The port on which the keypad and zp-webpad hear the ZP server's answer to their search, as
+# the link defines it, and the port the tablets connect to, as zp-webpad defines it; a
+# per-machine install opens them in the firewall.
+function(zp_port_from file constant variable)
+    file(STRINGS ${PROJECT_SOURCE_DIR}/${file} port_line REGEX "${constant} = [0-9]+")
+    if(port_line MATCHES "${constant} = ([0-9]+)")
+        set(${variable} ${CMAKE_MATCH_1} PARENT_SCOPE)
+    else()
+        message(FATAL_ERROR "no ${constant} in ${file}")
+    endif()
+endfunction()
+zp_port_from(src/link/linkdefaults.h DiscoveryListenPort CPACK_ZP_DISCOVERY_LISTEN_PORT)
+zp_port_from(tools/webpad/main.cpp DefaultPort CPACK_ZP_WEBPAD_PORT)
 if(ZP_WINDOWS_ICON AND TARGET zp-client_icon)
     set(CPACK_NSIS_MUI_ICON ${ZP_WINDOWS_ICON})
     set(CPACK_NSIS_MUI_UNIICON ${ZP_WINDOWS_ICON})

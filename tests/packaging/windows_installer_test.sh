@@ -2,23 +2,26 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows setup program under Wine, in a fresh prefix and a network namespace of its own.
 # Installed silently for the machine (Wine's user is an administrator): every file in place and
-# no other, the Start-menu entry, the entry under installed apps, the keypad's icon resource,
-# the firewall rule asked for. The installed keypad, from the installed folder alone (no Qt or
-# MinGW folder on Wine's path), finds the installed stand-in by its broadcast, sends a tapped
-# sign and saves ZP.INI when the power tile closes it. Uninstalled: no installed file, entry or
-# rule left, and ZP.INI where it was, unchanged. Then the same install and uninstall for the
-# current user only (/CurrentUser), which asks for no firewall rule.
-# Wine has no firewall: that the rule is asked for, with what, is read from Wine's trace of the
-# programs the setup program starts (netsh).
+# no other, the Start-menu entries of the keypad and of zp-webpad ("ZP Client for tablets"),
+# the entry under installed apps, the keypad's icon resource, the firewall rules asked for. The
+# installed keypad, from the installed folder alone (no Qt or MinGW folder on Wine's path),
+# finds the installed stand-in by its broadcast, sends a tapped sign and saves ZP.INI when the
+# power tile closes it; the installed zp-webpad finds it the same way, and a tablet's tap
+# through it reaches the stand-in. Uninstalled: no installed file, entry or rule left, and
+# ZP.INI where it was, unchanged. Then the same install and uninstall for the current user only
+# (/CurrentUser), which asks for no firewall rule.
+# Wine has no firewall: that the rules are asked for, with what, is read from Wine's trace of
+# the programs the setup program starts (netsh).
 # Usage: windows_installer_test.sh SETUP.exe
 set -u
 setup=$1
+here=$(cd "$(dirname "$0")" && pwd)
 skip() { echo "SKIP: $*"; exit 77; }
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
 [ "$(id -u)" -eq 0 ] || skip "the network namespace of the tap needs root"
-for tool in wine wineserver wineboot Xvfb xdotool wrestool ip; do
+for tool in wine wineserver wineboot Xvfb xdotool wrestool ip python3; do
     command -v $tool >/dev/null || skip "$tool is not installed"
 done
 [ -f "$setup" ] || { echo "FAIL: no setup program $setup"; exit 1; }
@@ -73,6 +76,8 @@ mkdir -p "$documents"
 
 uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\ZP Client'
 rule='ZP Client: answers of the ZP server (UDP 8091)'
+webpad_search_rule='ZP Client for tablets: answers of the ZP server (UDP 8091)'
+webpad_tablets_rule='ZP Client for tablets: connections from tablets (TCP 8094)'
 expected="Qt6Core.dll
 Qt6Gui.dll
 Qt6Network.dll
@@ -86,7 +91,8 @@ libwinpthread-1.dll
 platforms/qwindows.dll
 styles/qwindowsvistastyle.dll
 zp-client.exe
-zp-standin.exe"
+zp-standin.exe
+zp-webpad.exe"
 
 # The programs a run of Wine started, as its trace of processes gives their command lines.
 started() {
@@ -115,6 +121,9 @@ registry() {
         sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
 
+# The Start-menu entry of zp-webpad, beside the keypad's.
+tablets_entry() { echo "${1%/*}/ZP Client for tablets.lnk"; }
+
 check_installed() {
     local dir=$1 windir=$2 hive=$3 shortcut=$4
     local files
@@ -124,6 +133,7 @@ check_installed() {
         diff <(echo "$expected") <(echo "$files")
     }
     [ -f "$shortcut" ] || fail "no Start-menu entry $shortcut"
+    [ -f "$(tablets_entry "$shortcut")" ] || fail "no Start-menu entry $(tablets_entry "$shortcut")"
     [ "$(registry "$hive" DisplayName)" = "ZP Client" ] || fail "no entry under installed apps in $hive"
     [ "$(registry "$hive" InstallLocation)" = "$windir" ] || fail "$hive's entry names another folder"
     [ "$(registry "$hive" UninstallString)" = "\"$windir\\Uninstall.exe\"" ] ||
@@ -136,6 +146,7 @@ check_removed() {
     local dir=$1 hive=$2 shortcut=$3
     [ ! -e "$dir" ] || fail "uninstalling left: $(cd "$dir" && find . -mindepth 1)"
     [ ! -e "$shortcut" ] || fail "uninstalling left the Start-menu entry"
+    [ ! -e "$(tablets_entry "$shortcut")" ] || fail "uninstalling left the Start-menu entry for tablets"
     [ -z "$(registry "$hive" DisplayName)" ] || fail "uninstalling left the entry in $hive"
 }
 
@@ -145,8 +156,14 @@ machine_windir='C:\Program Files\ZP Client'
 machine_shortcut="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/ZP Client.lnk"
 install "$work/install.log"
 check_installed "$machine_dir" "$machine_windir" HKLM "$machine_shortcut"
-started "$work/install.log" | grep -qxF "\"C:\\windows\\system32\\netsh.exe\" advfirewall firewall add rule name=\"$rule\" dir=in action=allow protocol=UDP localport=8091 program=\"$machine_windir\\zp-client.exe\" profile=private,domain" ||
-    fail "the setup program did not ask for the firewall rule; it started: $(started "$work/install.log")"
+netsh='"C:\windows\system32\netsh.exe" advfirewall firewall'
+for asked in \
+    "add rule name=\"$rule\" dir=in action=allow protocol=UDP localport=8091 program=\"$machine_windir\\zp-client.exe\" profile=private,domain" \
+    "add rule name=\"$webpad_search_rule\" dir=in action=allow protocol=UDP localport=8091 program=\"$machine_windir\\zp-webpad.exe\" profile=private,domain" \
+    "add rule name=\"$webpad_tablets_rule\" dir=in action=allow protocol=TCP localport=8094 program=\"$machine_windir\\zp-webpad.exe\" profile=private,domain"; do
+    started "$work/install.log" | grep -qxF "$netsh $asked" ||
+        fail "the setup program did not ask for: $asked; it started: $(started "$work/install.log")"
+done
 
 echo "--- the installed keypad against the installed stand-in"
 in_ns wine "$machine_dir/zp-standin.exe" >"$work/standin.log" 2>&1 &
@@ -171,6 +188,24 @@ cat "$work/standin.log"
 echo "--- ZP.INI"
 cat "$documents/ZP.INI" 2>/dev/null
 tr -d '\r' <"$documents/ZP.INI" 2>/dev/null | grep -qx "port=6000" || fail "ZP.INI does not hold port=6000"
+
+echo "--- the installed zp-webpad against the installed stand-in"
+in_ns wine "$machine_dir/zp-webpad.exe" --headless --port 8094 --key-file "Z:$work/webpad-key" \
+    --url-host 127.0.0.1 >"$work/webpad.log" 2>&1 &
+pids+=($!)
+wait_for "the installed zp-webpad did not find the stand-in by its broadcast" 60 \
+    grep -q "ZP server found at .*:6000" "$work/webpad.log"
+url=$(grep -o 'http://[^ ]*' "$work/webpad.log" | head -n 1 | tr -d '\r')
+before=$(tr -d '\r' <"$work/standin.log" | grep -c ' a6$')
+if [ -n "$url" ]; then
+    in_ns python3 "$here/../webpad/tap_once.py" "$url" a6 || fail "the tablet's tap was not confirmed"
+    [ "$(tr -d '\r' <"$work/standin.log" | grep -c ' a6$')" -gt "$before" ] ||
+        fail "the tablet's tap did not reach the stand-in"
+else
+    fail "the installed zp-webpad serves no page"
+fi
+echo "--- zp-webpad.exe"
+cat "$work/webpad.log"
 kill "${pids[@]:1}" 2>/dev/null
 in_ns wineserver -k 2>/dev/null
 settings=$(cat "$documents/ZP.INI" 2>/dev/null)
@@ -178,8 +213,10 @@ settings=$(cat "$documents/ZP.INI" 2>/dev/null)
 echo "--- uninstalling for the machine"
 uninstall "$machine_dir" "$work/uninstall.log"
 check_removed "$machine_dir" HKLM "$machine_shortcut"
-started "$work/uninstall.log" | grep -qxF "\"C:\\windows\\system32\\netsh.exe\" advfirewall firewall delete rule name=\"$rule\"" ||
-    fail "the uninstaller did not remove the firewall rule; it started: $(started "$work/uninstall.log")"
+for name in "$rule" "$webpad_search_rule" "$webpad_tablets_rule"; do
+    started "$work/uninstall.log" | grep -qxF "$netsh delete rule name=\"$name\"" ||
+        fail "the uninstaller did not remove the rule $name; it started: $(started "$work/uninstall.log")"
+done
 [ -f "$documents/ZP.INI" ] && [ "$(cat "$documents/ZP.INI")" = "$settings" ] ||
     fail "uninstalling did not leave ZP.INI as it was"
 
@@ -195,5 +232,5 @@ check_removed "$user_dir" HKCU "$user_shortcut"
 [ -f "$documents/ZP.INI" ] && [ "$(cat "$documents/ZP.INI")" = "$settings" ] ||
     fail "uninstalling did not leave ZP.INI as it was"
 
-[ $status -eq 0 ] && echo "PASS: installed for the machine and for the user, every file, entry, icon and rule checked; the installed keypad found the installed stand-in, sent a6 and saved ZP.INI; uninstalled without a trace, ZP.INI kept"
+[ $status -eq 0 ] && echo "PASS: installed for the machine and for the user, every file, entry, icon and rule checked; the installed keypad found the installed stand-in, sent a6 and saved ZP.INI; the installed zp-webpad found it too and passed a tablet's a6 on; uninstalled without a trace, ZP.INI kept"
 exit $status
