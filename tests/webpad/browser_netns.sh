@@ -35,9 +35,10 @@ fi
 ip link set lo up || exit 1
 work=$(mktemp -d)
 pids=()
+wine_prefix=
 cleanup() {
     for p in "${pids[@]}" $(cat "$work/webpad.pid" 2>/dev/null); do kill "$p" 2>/dev/null; done
-    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+    [ -n "$wine_prefix" ] && WINEPREFIX=$wine_prefix wineserver -k 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -48,7 +49,8 @@ mkdir -p "$shots"
 command_for() { if windows "$1"; then echo wine; fi; echo "$1"; }
 path_for() { if windows "$1"; then echo "Z:$2"; else echo "$2"; fi; }
 if windows "$standin" || windows "$webpad"; then
-    export WINEPREFIX=$work/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    wine_prefix=$work/wine
+    export WINEPREFIX=$wine_prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     wineboot -i >"$work/wineboot.log" 2>&1 || { echo "no Wine prefix:"; cat "$work/wineboot.log"; exit 1; }
     # One Wine server for the whole run, rather than one started and ended with each program.
     wineserver -p
