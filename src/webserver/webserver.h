@@ -24,7 +24,7 @@ public:
         QByteArray body;
         QByteArray contentType;
     };
-    // By path after the key: "index.html", "layout.json"; the page itself is "".
+    // By path after the key: "index.html", "pictures/Image1.svg"; the page itself is "".
     using Files = QHash<QByteArray, File>;
 
     // Bounds on what a stranger can make the server hold or do.
