@@ -68,6 +68,14 @@ const RowDefinition rowDefinitions[] = {
         "Wakeups in a minute connected and idle after the taps of row 2x, Xvfb (floor: the "
         "minimal window of row 2x)",
         "idle.keypad", "idle.floor", Unit::Wakeups, 0},
+    {"W1",
+        "Tap to wire through the browser, headless Chromium 1180 × 820: pointerup to the line at "
+        "the server (floor: a minimal page and Beast server)",
+        "webtap.keypad", "webtap.floor", Unit::Milliseconds, 1.3},
+    {"W2",
+        "Page load to first complete paint, headless Chromium 1180 × 820 (floor: a page showing "
+        "one full-viewport SVG)",
+        "webload.keypad", "webload.floor", Unit::Milliseconds, 1.5},
 };
 
 QString format(qint64 value, Unit unit)

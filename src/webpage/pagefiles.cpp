@@ -39,6 +39,20 @@ QByteArray read(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The page with the layout inside the data block it reads it from, so that building the
+// keypad waits for no request of its own. A "<" could only stand in a string, where JSON's
+// escape for it keeps the block from ending early.
+QByteArray withLayout(const QByteArray &page)
+{
+    static const QByteArray Block = R"(<script type="application/json" id="layout">)";
+    const qsizetype at = page.indexOf(Block);
+    if (at < 0)
+        return page;
+    QByteArray layout = LayoutJson::document();
+    layout.replace('<', "\\u003c");
+    return page.left(at + Block.size()) + layout + page.mid(at + Block.size());
+}
+
 } // namespace
 
 namespace PageFiles {
@@ -51,11 +65,13 @@ QList<File> all()
         const QString path = page.next();
         if (!page.fileInfo().isFile())
             continue;
-        files.append({path.mid(QStringLiteral(":/webpage/").size()).toUtf8(), contentType(path),
-            read(path)});
+        const QByteArray name = path.mid(QStringLiteral(":/webpage/").size()).toUtf8();
+        QByteArray body = read(path);
+        if (name == "index.html")
+            body = withLayout(body);
+        files.append({name, contentType(path), body});
     }
     files.append({"icon.png", "image/png", read(QStringLiteral(":/assets/zp-client.png"))});
-    files.append({"layout.json", "application/json", LayoutJson::document()});
     for (const Layout::Row *row : Layout::pictures()) {
         const Artwork picture = Artwork::load(QString::fromLatin1(row->name), row->bitmap);
         if (picture.isNull())

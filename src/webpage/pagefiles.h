@@ -6,7 +6,8 @@
 #include <QList>
 
 // Every file a browser keypad loads, made once at start: the page's own files built into the
-// program, the layout as JSON and each picture as SVG. Nothing else is ever served.
+// program, the page carrying the layout as JSON, and each picture as SVG. Nothing else is
+// ever served.
 namespace PageFiles {
 
 struct File

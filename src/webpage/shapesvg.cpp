@@ -4,12 +4,24 @@
 #include "shapelist.h"
 
 #include <QGradient>
+#include <QHash>
 #include <QTransform>
+#include <optional>
 
 namespace {
 
-// Hundredths of a picture's pixel: finer than a device pixel at any size a screen shows the
-// pictures, and a quarter smaller than the shapes' exact sixteenths.
+// The shapes are kept in sixteenths of a pixel, so in a space sixteen times larger every
+// coordinate is a whole number: written as the step from the point before, most take two or
+// three digits, and nothing is rounded. A browser parses every digit of a picture before it
+// can draw the first screen.
+constexpr qreal Steps = 16;
+
+int steps(qreal value)
+{
+    return qRound(value * Steps);
+}
+
+// Numbers that are not coordinates (opacities, gradient stops): hundredths are plenty.
 QByteArray number(qreal value)
 {
     QByteArray text = QByteArray::number(value, 'f', 2);
@@ -20,29 +32,107 @@ QByteArray number(qreal value)
     return text == "-0" ? QByteArray("0") : text;
 }
 
+// Path data with nothing a parser does not need: a command letter only when the command
+// changes, and a space between numbers only where no minus sign separates them.
+class PathWriter
+{
+public:
+    explicit PathWriter(qsizetype elements) { m_d.reserve(elements * 8); }
+
+    void command(char letter)
+    {
+        // After a move, further pairs would be lines: a move is never left implicit.
+        if (letter == m_last && letter != 'm')
+            return;
+        m_d += letter;
+        m_last = letter;
+        m_afterLetter = true;
+    }
+
+    void pair(int x, int y)
+    {
+        add(x);
+        add(y);
+    }
+
+    QByteArray take() { return std::move(m_d); }
+
+private:
+    void add(int value)
+    {
+        if (!m_afterLetter && value >= 0)
+            m_d += ' ';
+        m_d += QByteArray::number(value);
+        m_afterLetter = false;
+    }
+
+    QByteArray m_d;
+    char m_last = 0;
+    bool m_afterLetter = false;
+};
+
+// Whether a line from b onwards by step continues the line that came to b by before: then
+// the point between them changes no edge of the fill, and a browser need not read it. The
+// pictures' outlines are strokes turned into polygons, with a quarter of their points such.
+bool continues(QPoint before, QPoint step)
+{
+    return qint64(before.x()) * step.y() == qint64(before.y()) * step.x()
+        && qint64(before.x()) * step.x() + qint64(before.y()) * step.y() > 0;
+}
+
 QByteArray pathData(const QPainterPath &path)
 {
-    QByteArray d;
-    d.reserve(path.elementCount() * 12);
+    PathWriter d(path.elementCount());
+    QPoint current; // where the segments written so far end, in sixteenths
+    std::optional<QPoint> lineEnd; // a line from current, held back in case the next goes on
+    const auto writeLine = [&] {
+        if (!lineEnd)
+            return;
+        d.command('l');
+        d.pair(lineEnd->x() - current.x(), lineEnd->y() - current.y());
+        current = *lineEnd;
+        lineEnd.reset();
+    };
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
+        const QPoint at(steps(e.x), steps(e.y));
         switch (e.type) {
         case QPainterPath::MoveToElement:
-            d += 'M';
+            writeLine();
+            d.command('m');
+            d.pair(at.x() - current.x(), at.y() - current.y());
+            current = at;
             break;
-        case QPainterPath::LineToElement:
-            d += 'L';
-            break;
-        case QPainterPath::CurveToElement:
-            d += 'C';
-            break;
-        case QPainterPath::CurveToDataElement:
-            d += ' ';
+        case QPainterPath::LineToElement: {
+            const QPoint step = at - lineEnd.value_or(current);
+            if (step.isNull())
+                break; // the same point again
+            if (lineEnd && continues(*lineEnd - current, step)) {
+                lineEnd = at;
+                break;
+            }
+            writeLine();
+            lineEnd = at;
             break;
         }
-        d += number(e.x) + ' ' + number(e.y);
+        case QPainterPath::CurveToElement:
+            writeLine();
+            // A curve's control points and end are all measured from where it starts.
+            d.command('c');
+            d.pair(at.x() - current.x(), at.y() - current.y());
+            for (int k = 1; k <= 2 && i + 1 < path.elementCount(); ++k) {
+                const QPainterPath::Element data = path.elementAt(++i);
+                d.pair(steps(data.x) - current.x(), steps(data.y) - current.y());
+                if (k == 2)
+                    current = {steps(data.x), steps(data.y)};
+            }
+            break;
+        case QPainterPath::CurveToDataElement:
+            break; // taken with its curve
+        }
     }
-    return d;
+    writeLine();
+    return d.take();
 }
 
 QByteArray colourAttributes(const char *name, const QColor &colour)
@@ -53,14 +143,22 @@ QByteArray colourAttributes(const char *name, const QColor &colour)
     return text;
 }
 
+QByteArray coordinate(qreal value)
+{
+    return number(value * Steps);
+}
+
+// The brush's transform carried into the space of sixteenths: its linear part is the same
+// there, its translation sixteen times larger.
 QByteArray matrix(const QTransform &t)
 {
     return "matrix(" + number(t.m11()) + ' ' + number(t.m12()) + ' ' + number(t.m21()) + ' '
-        + number(t.m22()) + ' ' + number(t.dx()) + ' ' + number(t.dy()) + ')';
+        + number(t.m22()) + ' ' + coordinate(t.dx()) + ' ' + coordinate(t.dy()) + ')';
 }
 
-// A gradient brush as a definition the shape refers to; empty for a plain colour.
-QByteArray gradientDefinition(const QBrush &brush, const QByteArray &id)
+// A gradient brush as the attributes and stops of its definition, without an id; empty for a
+// plain colour.
+QByteArray gradientBody(const QBrush &brush)
 {
     const QGradient *gradient = brush.gradient();
     if (!gradient)
@@ -68,15 +166,15 @@ QByteArray gradientDefinition(const QBrush &brush, const QByteArray &id)
     QByteArray element;
     if (gradient->type() == QGradient::LinearGradient) {
         const auto *linear = static_cast<const QLinearGradient *>(gradient);
-        element = "<linearGradient id=\"" + id + "\" x1=\"" + number(linear->start().x())
-            + "\" y1=\"" + number(linear->start().y()) + "\" x2=\""
-            + number(linear->finalStop().x()) + "\" y2=\"" + number(linear->finalStop().y()) + '"';
+        element = "linearGradient x1=\"" + coordinate(linear->start().x()) + "\" y1=\""
+            + coordinate(linear->start().y()) + "\" x2=\"" + coordinate(linear->finalStop().x())
+            + "\" y2=\"" + coordinate(linear->finalStop().y()) + '"';
     } else if (gradient->type() == QGradient::RadialGradient) {
         const auto *radial = static_cast<const QRadialGradient *>(gradient);
-        element = "<radialGradient id=\"" + id + "\" cx=\"" + number(radial->center().x())
-            + "\" cy=\"" + number(radial->center().y()) + "\" r=\"" + number(radial->radius())
-            + "\" fx=\"" + number(radial->focalPoint().x()) + "\" fy=\""
-            + number(radial->focalPoint().y()) + '"';
+        element = "radialGradient cx=\"" + coordinate(radial->center().x()) + "\" cy=\""
+            + coordinate(radial->center().y()) + "\" r=\"" + coordinate(radial->radius())
+            + "\" fx=\"" + coordinate(radial->focalPoint().x()) + "\" fy=\""
+            + coordinate(radial->focalPoint().y()) + '"';
     } else {
         return {};
     }
@@ -87,10 +185,38 @@ QByteArray gradientDefinition(const QBrush &brush, const QByteArray &id)
     for (const QGradientStop &stop : gradient->stops())
         element += "<stop offset=\"" + number(stop.first) + '"'
             + colourAttributes("stop-color", stop.second) + "/>";
-    element += gradient->type() == QGradient::LinearGradient ? "</linearGradient>"
-                                                             : "</radialGradient>";
     return element;
 }
+
+// Each distinct gradient defined once, however many shapes fill with it.
+class Gradients
+{
+public:
+    // The id of the brush's gradient, or empty for a plain colour.
+    QByteArray idFor(const QBrush &brush)
+    {
+        const QByteArray body = gradientBody(brush);
+        if (body.isEmpty())
+            return {};
+        auto found = m_ids.constFind(body);
+        if (found != m_ids.cend())
+            return *found;
+        const QByteArray id = 'g' + QByteArray::number(m_ids.size());
+        m_ids.insert(body, id);
+        const QByteArray name = body.left(body.indexOf(' '));
+        m_defs += '<' + name + " id=\"" + id + '"' + body.mid(name.size()) + "</" + name + '>';
+        return id;
+    }
+
+    QByteArray defs() const
+    {
+        return m_defs.isEmpty() ? QByteArray() : "<defs>" + m_defs + "</defs>";
+    }
+
+private:
+    QHash<QByteArray, QByteArray> m_ids;
+    QByteArray m_defs;
+};
 
 } // namespace
 
@@ -98,20 +224,15 @@ namespace ShapeSvg {
 
 QByteArray document(const ShapeList &shapes, QSize size)
 {
-    QByteArray defs;
+    Gradients gradients;
     QByteArray body;
-    int gradients = 0;
     for (const ShapeList::Shape &shape : shapes.shapes) {
         body += "<path d=\"" + pathData(shape.path) + '"';
-        const QByteArray id = "g" + QByteArray::number(gradients);
-        const QByteArray gradient = gradientDefinition(shape.brush, id);
-        if (!gradient.isEmpty()) {
-            defs += gradient;
-            ++gradients;
+        const QByteArray id = gradients.idFor(shape.brush);
+        if (!id.isEmpty())
             body += " fill=\"url(#" + id + ")\"";
-        } else {
+        else
             body += colourAttributes("fill", shape.brush.color());
-        }
         if (shape.path.fillRule() == Qt::OddEvenFill)
             body += " fill-rule=\"evenodd\"";
         if (shape.opacity < 1)
@@ -124,8 +245,8 @@ QByteArray document(const ShapeList &shapes, QSize size)
     const QByteArray h = QByteArray::number(size.height());
     // The picture is stretched to its rectangle, as the window does, aspect ratio or not.
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + w + ' ' + h + "\" width=\""
-        + w + "\" height=\"" + h + "\" preserveAspectRatio=\"none\">"
-        + (defs.isEmpty() ? QByteArray() : "<defs>" + defs + "</defs>") + body + "</svg>";
+        + w + "\" height=\"" + h + "\" preserveAspectRatio=\"none\">" + gradients.defs()
+        + "<g transform=\"scale(.0625)\">" + body + "</g></svg>";
 }
 
 } // namespace ShapeSvg

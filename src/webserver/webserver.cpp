@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "webserver.h"
 
+#include "gzip.h"
+
+#include <QCryptographicHash>
 #include <QMetaObject>
 #include <atomic>
 #include <boost/asio.hpp>
@@ -38,6 +41,54 @@ bool sameKey(std::string_view a, std::string_view b)
     return diff == 0;
 }
 
+// A file as it is served: made once, before the first request.
+struct Served
+{
+    QByteArray body;
+    QByteArray gzipped; // empty when compressing does not pay
+    QByteArray contentType;
+    std::string tag; // the body's ETag, without its quotes
+};
+using ServedFiles = QHash<QByteArray, Served>;
+
+ServedFiles prepare(const WebServer::Files &files)
+{
+    ServedFiles served;
+    for (auto file = files.cbegin(); file != files.cend(); ++file) {
+        Served s {file->body, Gzip::compress(file->body), file->contentType, {}};
+        // Pictures of a few bytes, and those already compressed, are sent as they are.
+        if (s.gzipped.size() > s.body.size() * 9 / 10)
+            s.gzipped.clear();
+        s.tag = QCryptographicHash::hash(s.body, QCryptographicHash::Sha256)
+                    .toHex()
+                    .left(32)
+                    .toStdString();
+        served.insert(file.key(), s);
+    }
+    return served;
+}
+
+// Whether an If-None-Match header names the tag: "*", or the tag among the listed ones,
+// weak or strong, since a file is the same whichever way it was compared.
+bool namesTag(std::string_view ifNoneMatch, std::string_view quotedTag)
+{
+    while (!ifNoneMatch.empty()) {
+        const std::size_t end = ifNoneMatch.find(',');
+        std::string_view candidate = ifNoneMatch.substr(0, end);
+        ifNoneMatch
+            = end == std::string_view::npos ? std::string_view() : ifNoneMatch.substr(end + 1);
+        while (!candidate.empty() && candidate.front() == ' ')
+            candidate.remove_prefix(1);
+        while (!candidate.empty() && candidate.back() == ' ')
+            candidate.remove_suffix(1);
+        if (candidate.substr(0, 2) == "W/")
+            candidate.remove_prefix(2);
+        if (candidate == "*" || candidate == quotedTag)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 class Connection;
@@ -48,9 +99,9 @@ class Tablet;
 class WebServer::Impl
 {
 public:
-    Impl(WebServer *owner, Files files, Limits limits)
+    Impl(WebServer *owner, const Files &files, Limits limits)
         : owner(owner)
-        , files(std::move(files))
+        , files(prepare(files))
         , limits(limits)
     { }
 
@@ -78,7 +129,7 @@ public:
     void closeAll();
 
     WebServer *owner;
-    const Files files;
+    const ServedFiles files;
     const Limits limits;
     std::string key; // the server's thread only
     int connections = 0;
@@ -319,7 +370,7 @@ private:
     {
         const std::optional<std::string_view> path = pathAfterKey(request.target());
         if (!path) {
-            respond(request, http::status::forbidden, {});
+            respond(request, http::status::forbidden);
             return;
         }
         const std::string_view bare
@@ -334,16 +385,16 @@ private:
             return;
         }
         if (request.method() != http::verb::get && request.method() != http::verb::head) {
-            respond(request, http::status::method_not_allowed, {});
+            respond(request, http::status::method_not_allowed);
             return;
         }
         const std::string_view name = path->empty() ? std::string_view("index.html") : *path;
         const auto file = m_impl.files.constFind(QByteArray(name.data(), qsizetype(name.size())));
         if (file == m_impl.files.cend()) {
-            respond(request, http::status::not_found, {});
+            respond(request, http::status::not_found);
             return;
         }
-        respond(request, http::status::ok, &*file);
+        serve(request, *file);
     }
 
     // A WebSocket from a page of ours: same origin, a free place among the tablets.
@@ -354,11 +405,11 @@ private:
         const bool sameOrigin = origin != request.end() && host != request.end()
             && origin->value() == "http://" + std::string(host->value());
         if (path != "ws" || !sameOrigin) {
-            respond(request, http::status::forbidden, {});
+            respond(request, http::status::forbidden);
             return;
         }
         if (int(m_impl.tablets.size()) >= m_impl.limits.tablets) {
-            respond(request, http::status::service_unavailable, {});
+            respond(request, http::status::service_unavailable);
             return;
         }
         std::make_shared<Tablet>(m_impl, std::move(m_stream), std::move(m_slot))->start(request);
@@ -373,33 +424,58 @@ private:
         send(response, request.keep_alive());
     }
 
-    void respond(const http::request<http::empty_body> &request, http::status status,
-        const WebServer::File *file)
+    // A refusal or an error: a status and nothing else.
+    void respond(const http::request<http::empty_body> &request, http::status status)
     {
         auto response
             = std::make_shared<http::response<http::string_body>>(status, request.version());
         response->set(http::field::server, "zp-webpad");
         response->set(http::field::cache_control, "no-store");
-        if (file) {
+        response->prepare_payload();
+        // A refusal ends the connection, so that a stranger's next guess costs a new one.
+        send(response, false);
+    }
+
+    // One of the page's files, gzipped when the browser takes it. The browser may keep it,
+    // but asks each time whether it is still the same, so that a new version of the program
+    // is never hidden behind an old copy; the answer to that is a few bytes.
+    void serve(const http::request<http::empty_body> &request, const Served &file)
+    {
+        const auto acceptEncoding = request.find(http::field::accept_encoding);
+        const bool gzipped = !file.gzipped.isEmpty() && acceptEncoding != request.end()
+            && Gzip::acceptedBy(acceptEncoding->value());
+        const std::string tag = '"' + file.tag + (gzipped ? "-gz" : "") + '"';
+        const auto ifNoneMatch = request.find(http::field::if_none_match);
+        const bool unchanged = ifNoneMatch != request.end() && namesTag(ifNoneMatch->value(), tag);
+        const QByteArray &body = gzipped ? file.gzipped : file.body;
+
+        auto response = std::make_shared<http::response<http::span_body<const char>>>(
+            unchanged ? http::status::not_modified : http::status::ok, request.version());
+        response->set(http::field::server, "zp-webpad");
+        response->set(http::field::cache_control, "no-cache");
+        response->set(http::field::etag, tag);
+        if (!file.gzipped.isEmpty())
+            response->set(http::field::vary, "Accept-Encoding");
+        if (!unchanged) {
             response->set(http::field::content_type,
-                std::string_view(file->contentType.constData(), file->contentType.size()));
+                std::string_view(file.contentType.constData(), file.contentType.size()));
+            if (gzipped)
+                response->set(http::field::content_encoding, "gzip");
             response->set("X-Content-Type-Options", "nosniff");
             response->set("Referrer-Policy", "no-referrer");
             response->set("Content-Security-Policy",
                 "default-src 'self'; connect-src 'self' ws:; img-src 'self' data:; "
                 "style-src 'self'; frame-ancestors 'none'");
+            // The files live as long as the server: the body is sent from where it is kept.
             if (request.method() != http::verb::head)
-                response->body().assign(file->body.constData(), std::size_t(file->body.size()));
+                response->body() = {body.constData(), std::size_t(body.size())};
+            response->content_length(body.size());
         }
-        // A refusal ends the connection, so that a stranger's next guess costs a new one.
-        const bool keepAlive = status == http::status::ok && request.keep_alive();
-        response->prepare_payload();
-        if (file && request.method() == http::verb::head)
-            response->content_length(file->body.size());
-        send(response, keepAlive);
+        send(response, request.keep_alive());
     }
 
-    void send(const std::shared_ptr<http::response<http::string_body>> &response, bool keepAlive)
+    template<class Body>
+    void send(const std::shared_ptr<http::response<Body>> &response, bool keepAlive)
     {
         response->keep_alive(keepAlive);
         http::async_write(m_stream, *response,
@@ -425,10 +501,14 @@ void WebServer::Impl::accept()
         if (ec == net::error::operation_aborted)
             return;
         if (!ec) {
-            if (connections >= limits.connections)
+            if (connections >= limits.connections) {
                 socket.close(ec);
-            else
+            } else {
+                // A tablet's state and flash are small writes in quick succession: none may
+                // wait for the acknowledgement of the one before.
+                socket.set_option(tcp::no_delay(true), ec);
                 std::make_shared<Connection>(*this, std::move(socket))->read();
+            }
         }
         accept();
     });

@@ -9,11 +9,11 @@
 #include <QString>
 #include <memory>
 
-// The tablets' door: serves a fixed set of files over HTTP and carries each tablet's
-// WebSocket messages, on a thread of its own. Anyone on the network can reach the port, so
-// every request must name the pairing key as the first segment of its path; without it the
-// answer is 403 and nothing else. Messages cross into the owner's thread as queued signals;
-// what they mean is the owner's business.
+// The tablets' door: serves a fixed set of files over HTTP (compressed and tagged once, at
+// construction) and carries each tablet's WebSocket messages, on a thread of its own. Anyone
+// on the network can reach the port, so every request must name the pairing key as the first
+// segment of its path; without it the answer is 403 and nothing else. Messages cross into the
+// owner's thread as queued signals; what they mean is the owner's business.
 class WebServer : public QObject
 {
     Q_OBJECT
@@ -24,7 +24,7 @@ public:
         QByteArray body;
         QByteArray contentType;
     };
-    // By path after the key: "index.html", "layout.json"; the page itself is "".
+    // By path after the key: "index.html", "pictures/Image1.svg"; the page itself is "".
     using Files = QHash<QByteArray, File>;
 
     // Bounds on what a stranger can make the server hold or do.

@@ -131,6 +131,22 @@ try:
               f"the keypad fills the {size_name} screen: {fits}")
         driver.save_screenshot(os.path.join(shots, f"webpad-{browser}-{size_name}.png"))
 
+    # Every picture is drawn, those of the screens and panels that start hidden too, which
+    # come in after the first paint; and they come compressed.
+    check(wait_for(lambda: driver.execute_script(
+        "return [...document.images].every(i => i.getAttribute('src')"
+        " && i.complete && i.naturalWidth > 0)")), "every picture loads and decodes")
+    # Fetched past the browser's cache, which answers a file it revalidated with no sizes.
+    sizes = driver.execute_async_script(
+        "const done = arguments[arguments.length - 1];"
+        "fetch('pictures/Image18.svg', {cache: 'no-store'}).then(r => r.text()).then(() => {"
+        "  const r = performance.getEntriesByType('resource')"
+        "    .filter(e => e.name.endsWith('/pictures/Image18.svg')).pop();"
+        "  done(r ? [r.encodedBodySize, r.decodedBodySize] : null);"
+        "}, () => done(null))")
+    check(sizes is not None and 0 < sizes[0] < sizes[1] / 2,
+          f"the pictures come gzipped (bytes on the wire, bytes of the picture): {sizes}")
+
     names = driver.execute_script(
         "return [...document.querySelectorAll('button[data-name]')].map("
         "b => [b.dataset.name, b.getAttribute('aria-label') || b.textContent.trim()])")

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "gunzip.h"
 #include "webserver.h"
 #include "wsclient.h"
 
@@ -11,12 +12,32 @@ namespace {
 
 const QByteArray Key = "k0k1k2k3k4k5k6k7k8k9kA";
 
+// A picture's text, long enough for compressing to pay.
+QByteArray largePicture()
+{
+    QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\">";
+    for (int i = 0; i < 500; ++i)
+        svg += "<path d=\"m" + QByteArray::number(i) + " 4c1 2 3-4 5 6\" fill=\"#102030\"/>";
+    return svg + "</svg>";
+}
+
 WebServer::Files files()
 {
     return {
         {"index.html", {"<!DOCTYPE html><title>page</title>", "text/html; charset=utf-8"}},
         {"pictures/a.svg", {"<svg/>", "image/svg+xml"}},
+        {"pictures/large.svg", {largePicture(), "image/svg+xml"}},
     };
+}
+
+using Field = boost::beast::http::field;
+
+QByteArray header(const WsClient::Response &response, Field field)
+{
+    const auto found = response.find(field);
+    return found == response.end()
+        ? QByteArray()
+        : QByteArray(found->value().data(), qsizetype(found->value().size()));
 }
 
 std::string origin(quint16 port)
@@ -71,6 +92,102 @@ private slots:
         const std::string k = '/' + Key.toStdString() + '/';
         QCOMPARE(WsClient::status(m_server->port(), k, boost::beast::http::verb::post), 405);
         QCOMPARE(WsClient::status(m_server->port(), "/", boost::beast::http::verb::post), 403);
+    }
+
+    // The body as the browser reads it, whichever coding the server chose.
+    void coding_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("acceptEncoding"); // empty: no such header
+        QTest::addColumn<bool>("gzipped");
+        QTest::newRow("a large picture, to a browser")
+            << QByteArray("pictures/large.svg") << QByteArray("gzip, deflate, br") << true;
+        QTest::newRow("a large picture, to a client without gzip")
+            << QByteArray("pictures/large.svg") << QByteArray() << false;
+        QTest::newRow("a large picture, gzip refused")
+            << QByteArray("pictures/large.svg") << QByteArray("gzip;q=0, deflate") << false;
+        QTest::newRow("a few bytes, which do not pay")
+            << QByteArray("pictures/a.svg") << QByteArray("gzip") << false;
+    }
+    void coding()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, acceptEncoding);
+        QFETCH(bool, gzipped);
+        WsClient::Fields fields;
+        if (!acceptEncoding.isEmpty())
+            fields.emplace_back(Field::accept_encoding, acceptEncoding.toStdString());
+        const auto response
+            = WsClient::fetch(m_server->port(), '/' + (Key + '/' + file).toStdString(), fields);
+        QVERIFY(response);
+        QCOMPARE(response->result_int(), 200u);
+        const QByteArray body = QByteArray::fromStdString(response->body());
+        const QByteArray expected = files().value(file).body;
+        QCOMPARE(header(*response, Field::content_encoding), QByteArray(gzipped ? "gzip" : ""));
+        if (gzipped) {
+            QVERIFY(body.size() < expected.size() / 2);
+            const std::optional<QByteArray> decoded = gunzip(body);
+            QVERIFY(decoded);
+            QCOMPARE(*decoded, expected);
+        } else {
+            QCOMPARE(body, expected);
+        }
+        // A cache between the browser and us must not hand one coding to the other.
+        if (file == "pictures/large.svg")
+            QCOMPARE(header(*response, Field::vary), QByteArray("Accept-Encoding"));
+    }
+
+    // A browser that kept a file asks whether it changed, and gets only "no" when it did not.
+    void revalidation()
+    {
+        const std::string target = '/' + Key.toStdString() + "/pictures/large.svg";
+        const WsClient::Fields gzip {{Field::accept_encoding, "gzip"}};
+        const auto plain = WsClient::fetch(m_server->port(), target);
+        const auto gzipped = WsClient::fetch(m_server->port(), target, gzip);
+        QVERIFY(plain && gzipped);
+        const std::string plainTag = header(*plain, Field::etag).toStdString();
+        const std::string gzippedTag = header(*gzipped, Field::etag).toStdString();
+        QVERIFY(!plainTag.empty());
+        QVERIFY(plainTag != gzippedTag); // different bytes, different tags
+
+        struct Case
+        {
+            const char *what;
+            WsClient::Fields fields;
+            unsigned status;
+        };
+        const Case cases[] = {
+            {"its own tag", {{Field::if_none_match, plainTag}}, 304},
+            {"its tag among others", {{Field::if_none_match, "\"x\", W/" + plainTag}}, 304},
+            {"the gzipped tag, gzipped", {gzip.front(), {Field::if_none_match, gzippedTag}}, 304},
+            {"the gzipped tag, not gzipped", {{Field::if_none_match, gzippedTag}}, 200},
+            {"another tag", {{Field::if_none_match, "\"0123\""}}, 200},
+        };
+        for (const Case &c : cases) {
+            const auto response = WsClient::fetch(m_server->port(), target, c.fields);
+            QVERIFY2(response, c.what);
+            QVERIFY2(response->result_int() == c.status, c.what);
+            QVERIFY2(response->result_int() == 200 || response->body().empty(), c.what);
+        }
+    }
+
+    // Neither the coding nor the tags open anything without the key.
+    void refusalsWhateverTheHeaders_data()
+    {
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("no key") << QByteArray("/pictures/large.svg");
+        QTest::newRow("a wrong key") << QByteArray("/k0k1k2k3k4k5k6k7k8k9kB/pictures/large.svg");
+    }
+    void refusalsWhateverTheHeaders()
+    {
+        QFETCH(QByteArray, target);
+        const auto response = WsClient::fetch(m_server->port(), target.toStdString(),
+            {{Field::accept_encoding, "gzip"}, {Field::if_none_match, "*"}});
+        QVERIFY(response);
+        QCOMPARE(response->result_int(), 403u);
+        QVERIFY(response->body().empty());
+        QVERIFY(header(*response, Field::content_encoding).isEmpty());
+        QVERIFY(header(*response, Field::etag).isEmpty());
     }
 
     void upgrade_data()

@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 // A tablet for the tests: Beast's own WebSocket client, run on a thread of its own, whose
 // messages pile up for the test to look at, so that the test's thread stays free to run the
@@ -93,9 +95,13 @@ public:
         });
     }
 
-    // A plain request's status code; 0 when the connection failed.
-    static int status(quint16 port, const std::string &target,
-        boost::beast::http::verb verb = boost::beast::http::verb::get)
+    using Response = boost::beast::http::response<boost::beast::http::string_body>;
+    using Fields = std::vector<std::pair<boost::beast::http::field, std::string>>;
+
+    // A plain request with these header fields, and its response as it came; nothing when
+    // the connection or the exchange failed.
+    static std::optional<Response> fetch(quint16 port, const std::string &target,
+        const Fields &fields = {}, boost::beast::http::verb verb = boost::beast::http::verb::get)
     {
         namespace http = boost::beast::http;
         boost::asio::io_context ioc;
@@ -103,14 +109,26 @@ public:
         boost::beast::error_code ec;
         socket.connect({boost::asio::ip::make_address("127.0.0.1"), port}, ec);
         if (ec)
-            return 0;
+            return std::nullopt;
         http::request<http::empty_body> request(verb, target, 11);
         request.set(http::field::host, "127.0.0.1:" + std::to_string(port));
+        for (const auto &[field, value] : fields)
+            request.set(field, value);
         http::write(socket, request, ec);
         boost::beast::flat_buffer buffer;
-        http::response<http::string_body> response;
+        Response response;
         http::read(socket, buffer, response, ec);
-        return ec ? 0 : int(response.result_int());
+        if (ec)
+            return std::nullopt;
+        return response;
+    }
+
+    // A plain request's status code; 0 when the connection failed.
+    static int status(quint16 port, const std::string &target,
+        boost::beast::http::verb verb = boost::beast::http::verb::get)
+    {
+        const std::optional<Response> response = fetch(port, target, {}, verb);
+        return response ? int(response->result_int()) : 0;
     }
 
 private:

@@ -84,17 +84,30 @@ export class Keypad {
     this.loadPictures();
   }
 
-  // The pictures of the screen shown first load at once; those of the screens that start
-  // hidden, the largest, once the first screen has been painted.
+  // The pictures that show at start load at once. The others, of the screens and panels that
+  // start hidden (two thirds of all the pictures' bytes), wait until those have come in and
+  // been drawn, so that they do not hold up the first paint; a panel shown before then loads
+  // its pictures as it shows.
   loadPictures() {
+    const now = [];
     const later = [];
     for (const img of this.stage.querySelectorAll('img[data-src]')) {
-      if (img.closest('.screen[hidden]')) later.push(img);
-      else img.src = img.dataset.src;
+      (img.closest('[hidden]') ? later : now).push(img);
     }
-    requestAnimationFrame(() => setTimeout(() => {
-      for (const img of later) img.src = img.dataset.src;
-    }, 0));
+    for (const img of now) img.src = img.dataset.src;
+    const arrived = now.map((img) => new Promise((done) => {
+      img.addEventListener('load', done, { once: true });
+      img.addEventListener('error', done, { once: true });
+    }));
+    Promise.all(arrived).then(() => requestAnimationFrame(() => setTimeout(() => {
+      for (const img of later) if (!img.hasAttribute('src')) img.src = img.dataset.src;
+    }, 0)));
+  }
+
+  loadShownPictures(element) {
+    for (const img of element.querySelectorAll('img[data-src]:not([src])')) {
+      if (!img.closest('[hidden]')) img.src = img.dataset.src;
+    }
   }
 
   // Stretched to the window on each axis, as the desktop window stretches its screens.
@@ -110,9 +123,12 @@ export class Keypad {
   }
 
   show(state) {
+    let appeared = false;
     for (const [panel, shown] of Object.entries(state.shown ?? {})) {
       const element = this.elements.get(panel);
-      if (element) element.hidden = !shown;
+      if (!element || element.hidden === !shown) continue;
+      element.hidden = !shown;
+      appeared ||= shown;
     }
     for (const [toggle, alternate] of Object.entries(state.alternates ?? {})) {
       this.button(toggle)?.setAttribute('aria-pressed', String(alternate));
@@ -125,7 +141,9 @@ export class Keypad {
       if (connectedPicture) connectedPicture.hidden = !state.connected;
       if (searchingPicture) searchingPicture.hidden = state.connected;
       tile?.setAttribute('aria-description', state.connectedText ?? '');
+      appeared = true;
     }
+    if (appeared) this.loadShownPictures(this.stage);
     if ('host' in state && this.elements.get('Edit2')) this.elements.get('Edit2').value = state.host;
     if ('port' in state && this.elements.get('Edit3')) this.elements.get('Edit3').value = state.port;
   }

@@ -8,7 +8,8 @@ const noLink = document.getElementById('nolink');
 const dialog = document.getElementById('message');
 const dialogText = document.getElementById('message-text');
 
-const layout = await (await fetch('layout.json')).json();
+// The layout comes inside the page, which saves the wait for a request of its own.
+const layout = JSON.parse(document.getElementById('layout').textContent);
 const keypad = new Keypad(stage, layout);
 let asked = false;
 
