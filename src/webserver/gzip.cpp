@@ -2,22 +2,11 @@
 #include "gzip.h"
 
 #include <QtEndian>
-#include <array>
+#include <boost/crc.hpp>
 #include <cctype>
 #include <optional>
 
 namespace {
-
-constexpr std::array<quint32, 256> crcTable = [] {
-    std::array<quint32, 256> table {};
-    for (quint32 n = 0; n < 256; ++n) {
-        quint32 c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}();
 
 std::string_view trimmed(std::string_view text)
 {
@@ -61,10 +50,9 @@ namespace Gzip {
 
 quint32 crc32(QByteArrayView data)
 {
-    quint32 c = 0xFFFFFFFFu;
-    for (const char byte : data)
-        c = crcTable[(c ^ static_cast<unsigned char>(byte)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    boost::crc_32_type crc;
+    crc.process_bytes(data.data(), std::size_t(data.size()));
+    return crc.checksum();
 }
 
 QByteArray compress(QByteArrayView data)
