@@ -45,10 +45,8 @@ bool PointerRouter::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
-    // Only touches are looked at further: the window's other events come while the view is
-    // being destroyed too.
     if (watched == m_touchWindow)
-        return isTouch(event) && touchEvent(event, m_viewport->mapFrom(m_view, QPoint()));
+        return touchEvent(event, PointsIn::Window);
     if (watched != m_viewport || m_forwarding)
         return false;
     switch (event->type()) {
@@ -58,7 +56,7 @@ bool PointerRouter::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease:
         return mouseEvent(static_cast<QMouseEvent *>(event));
     default:
-        return isTouch(event) && touchEvent(event, QPointF());
+        return touchEvent(event, PointsIn::Viewport);
     }
 }
 
@@ -134,26 +132,17 @@ bool PointerRouter::beginPress(QMouseEvent *event)
 // that begins anywhere else stands in for the mouse, one at a time, so that the toggles, the
 // check box and the fields react as to a click.
 
-bool PointerRouter::isTouch(const QEvent *event)
+bool PointerRouter::touchEvent(QEvent *event, PointsIn pointsIn)
 {
     switch (event->type()) {
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
-    case QEvent::TouchCancel:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool PointerRouter::touchEvent(QEvent *event, const QPointF &toViewport)
-{
-    switch (event->type()) {
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-        handleTouch(static_cast<QTouchEvent *>(event), toViewport);
+        // Mapped only for a touch: the window's other events come while the view is being
+        // destroyed too.
+        handleTouch(static_cast<QTouchEvent *>(event),
+            pointsIn == PointsIn::Window ? QPointF(m_viewport->mapFrom(m_view, QPoint()))
+                                         : QPointF());
         break;
     case QEvent::TouchCancel:
         cancelTouches();

@@ -47,9 +47,10 @@ private:
     // Where a viewport point falls on an item, in the item's own units.
     QPointF positionOn(const HitAreaItem *item, const QPointF &viewportPos) const;
 
-    static bool isTouch(const QEvent *event);
-    // True when the event was a touch event, now handled; toViewport maps its points.
-    bool touchEvent(QEvent *event, const QPointF &toViewport);
+    // Where a touch event's points are measured from: the window's corner or the viewport's.
+    enum class PointsIn { Window, Viewport };
+    // True when the event was a touch event, now handled.
+    bool touchEvent(QEvent *event, PointsIn pointsIn);
     void handleTouch(QTouchEvent *event, const QPointF &toViewport);
     void beginTouch(int id, const QPointF &pos);
     // False when the handler its tap ran showed a box: the other fingers' taps are dropped.
