@@ -156,36 +156,46 @@ QByteArray matrix(const QTransform &t)
         + number(t.m22()) + ' ' + coordinate(t.dx()) + ' ' + coordinate(t.dy()) + ')';
 }
 
-// A gradient brush as the attributes and stops of its definition, without an id; empty for a
-// plain colour.
-QByteArray gradientBody(const QBrush &brush)
+// A gradient brush's definition without its id: the element's name, and what follows the
+// name up to the closing tag (attributes and stops).
+struct GradientDefinition
+{
+    QByteArray name;
+    QByteArray content;
+};
+
+// Empty for a plain colour.
+std::optional<GradientDefinition> gradientDefinition(const QBrush &brush)
 {
     const QGradient *gradient = brush.gradient();
     if (!gradient)
-        return {};
-    QByteArray element;
+        return std::nullopt;
+    GradientDefinition definition;
     if (gradient->type() == QGradient::LinearGradient) {
         const auto *linear = static_cast<const QLinearGradient *>(gradient);
-        element = "linearGradient x1=\"" + coordinate(linear->start().x()) + "\" y1=\""
+        definition.name = "linearGradient";
+        definition.content = " x1=\"" + coordinate(linear->start().x()) + "\" y1=\""
             + coordinate(linear->start().y()) + "\" x2=\"" + coordinate(linear->finalStop().x())
             + "\" y2=\"" + coordinate(linear->finalStop().y()) + '"';
     } else if (gradient->type() == QGradient::RadialGradient) {
         const auto *radial = static_cast<const QRadialGradient *>(gradient);
-        element = "radialGradient cx=\"" + coordinate(radial->center().x()) + "\" cy=\""
+        definition.name = "radialGradient";
+        definition.content = " cx=\"" + coordinate(radial->center().x()) + "\" cy=\""
             + coordinate(radial->center().y()) + "\" r=\"" + coordinate(radial->radius())
             + "\" fx=\"" + coordinate(radial->focalPoint().x()) + "\" fy=\""
             + coordinate(radial->focalPoint().y()) + '"';
     } else {
-        return {};
+        return std::nullopt;
     }
-    element += " gradientUnits=\"userSpaceOnUse\"";
+    QByteArray &content = definition.content;
+    content += " gradientUnits=\"userSpaceOnUse\"";
     if (!brush.transform().isIdentity())
-        element += " gradientTransform=\"" + matrix(brush.transform()) + '"';
-    element += '>';
+        content += " gradientTransform=\"" + matrix(brush.transform()) + '"';
+    content += '>';
     for (const QGradientStop &stop : gradient->stops())
-        element += "<stop offset=\"" + number(stop.first) + '"'
+        content += "<stop offset=\"" + number(stop.first) + '"'
             + colourAttributes("stop-color", stop.second) + "/>";
-    return element;
+    return definition;
 }
 
 // Each distinct gradient defined once, however many shapes fill with it.
@@ -195,16 +205,17 @@ public:
     // The id of the brush's gradient, or empty for a plain colour.
     QByteArray idFor(const QBrush &brush)
     {
-        const QByteArray body = gradientBody(brush);
-        if (body.isEmpty())
+        const std::optional<GradientDefinition> definition = gradientDefinition(brush);
+        if (!definition)
             return {};
-        auto found = m_ids.constFind(body);
+        const QByteArray key = definition->name + definition->content;
+        auto found = m_ids.constFind(key);
         if (found != m_ids.cend())
             return *found;
         const QByteArray id = 'g' + QByteArray::number(m_ids.size());
-        m_ids.insert(body, id);
-        const QByteArray name = body.left(body.indexOf(' '));
-        m_defs += '<' + name + " id=\"" + id + '"' + body.mid(name.size()) + "</" + name + '>';
+        m_ids.insert(key, id);
+        m_defs += '<' + definition->name + " id=\"" + id + '"' + definition->content + "</"
+            + definition->name + '>';
         return id;
     }
 
@@ -246,7 +257,7 @@ QByteArray document(const ShapeList &shapes, QSize size)
     // The picture is stretched to its rectangle, as the window does, aspect ratio or not.
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + w + ' ' + h + "\" width=\""
         + w + "\" height=\"" + h + "\" preserveAspectRatio=\"none\">" + gradients.defs()
-        + "<g transform=\"scale(.0625)\">" + body + "</g></svg>";
+        + "<g transform=\"scale(" + QByteArray::number(1 / Steps) + ")\">" + body + "</g></svg>";
 }
 
 } // namespace ShapeSvg
