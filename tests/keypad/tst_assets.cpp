@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "imagecompare.h"
 #include "layout.h"
 #include "shapelist.h"
 #include "signtable.h"
@@ -186,17 +187,7 @@ void TestAssets::scalableIconShowsTheBitmapIcon()
     painter.end();
 
     // Edges may be smoothed a little differently; a shape missing or moved is not.
-    int differing = 0;
-    for (int y = 0; y < drawn.height(); ++y) {
-        for (int x = 0; x < drawn.width(); ++x) {
-            const QRgb a = drawn.pixel(x, y);
-            const QRgb b = bitmap.pixel(x, y);
-            const int difference = qMax(qMax(qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b))),
-                qMax(qAbs(qBlue(a) - qBlue(b)), qAbs(qAlpha(a) - qAlpha(b))));
-            if (difference > 64)
-                ++differing;
-        }
-    }
+    const int differing = differingPixels(drawn, bitmap, 64);
     QVERIFY2(differing <= drawn.width() * drawn.height() / 1000,
         qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
 #endif

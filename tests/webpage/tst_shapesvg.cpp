@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "artwork.h"
+#include "imagecompare.h"
 #include "layout.h"
 #include "shapelist.h"
 #include "shapesvg.h"
@@ -8,28 +9,6 @@
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTest>
-
-namespace {
-
-// Pixels whose colour or coverage differ by more than a rounding step.
-int differingPixels(const QImage &a, const QImage &b)
-{
-    int differing = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto *lineA = reinterpret_cast<const QRgb *>(a.constScanLine(y));
-        const auto *lineB = reinterpret_cast<const QRgb *>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = lineA[x];
-            const QRgb q = lineB[x];
-            const int most = std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
-            differing += most > 8;
-        }
-    }
-    return differing;
-}
-
-} // namespace
 
 // What a browser draws from a picture's SVG is what the window draws from its shapes: every
 // picture drawn both ways, at twice its design size, where a coordinate off by a sixteenth of
@@ -67,7 +46,7 @@ private slots:
         const QImage expected
             = picture.render(size).convertToFormat(QImage::Format_ARGB32_Premultiplied);
 
-        const int differing = differingPixels(drawn, expected);
+        const int differing = differingPixels(drawn, expected, 8);
         // The same outlines drawn through another path of the painter may round a few edge
         // pixels apart; a coordinate a sixteenth off moves whole edges.
         QVERIFY2(differing <= size.width() * size.height() / 100,
