@@ -75,6 +75,22 @@ const char *styleName(Style style)
 
 namespace LayoutJson {
 
+bool showsAtStart(const Layout::Row &row)
+{
+    for (const Layout::Row *at = &row; at;
+         at = at->parent ? Layout::find(QString::fromLatin1(at->parent)) : nullptr)
+        if (!at->visible)
+            return false;
+    return true;
+}
+
+QByteArray pictureUrl(const Layout::Row &row)
+{
+    if (showsAtStart(row))
+        return QByteArray(StartSheet) + '#' + row.name;
+    return QByteArray("pictures/") + row.name + ".svg";
+}
+
 QByteArray document()
 {
     QJsonArray rows;
@@ -108,7 +124,7 @@ QByteArray document()
         if (!label.isEmpty())
             o.insert("label", label);
         if (!row.bitmap.isEmpty())
-            o.insert("picture", QStringLiteral("pictures/%1.svg").arg(name));
+            o.insert("picture", QString::fromLatin1(pictureUrl(row)));
         if (row.centred)
             o.insert("centred", true);
         if (row.fontSize > 0)

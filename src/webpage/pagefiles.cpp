@@ -72,13 +72,20 @@ QList<File> all()
         files.append({name, contentType(path), body});
     }
     files.append({"icon.png", "image/png", read(QStringLiteral(":/assets/zp-client.png"))});
+    QList<Artwork> inSheet; // keeps the shapes the sheet is drawn from
+    QList<ShapeSvg::Picture> startSheet;
     for (const Layout::Row *row : Layout::pictures()) {
         const Artwork picture = Artwork::load(QString::fromLatin1(row->name), row->bitmap);
         if (picture.isNull())
             continue; // the page shows the panel without its picture
         files.append({QByteArray("pictures/") + row->name + ".svg", "image/svg+xml",
             ShapeSvg::document(*picture.shapes(), row->bitmap)});
+        if (LayoutJson::showsAtStart(*row)) {
+            inSheet.append(picture);
+            startSheet.append({row->name, picture.shapes(), row->bitmap});
+        }
     }
+    files.append({LayoutJson::StartSheet, "image/svg+xml", ShapeSvg::sheet(startSheet)});
     return files;
 }
 

@@ -6,6 +6,7 @@
 #include <QGradient>
 #include <QHash>
 #include <QTransform>
+#include <QtMath>
 #include <optional>
 
 namespace {
@@ -229,13 +230,9 @@ private:
     QByteArray m_defs;
 };
 
-} // namespace
-
-namespace ShapeSvg {
-
-QByteArray document(const ShapeList &shapes, QSize size)
+// A picture's shapes as path elements, their gradients defined in gradients.
+QByteArray paths(const ShapeList &shapes, Gradients &gradients)
 {
-    Gradients gradients;
     QByteArray body;
     for (const ShapeList::Shape &shape : shapes.shapes) {
         body += "<path d=\"" + pathData(shape.path) + '"';
@@ -252,12 +249,53 @@ QByteArray document(const ShapeList &shapes, QSize size)
             body += " shape-rendering=\"crispEdges\"";
         body += "/>";
     }
+    return body;
+}
+
+QByteArray svgElement(QSize size)
+{
     const QByteArray w = QByteArray::number(size.width());
     const QByteArray h = QByteArray::number(size.height());
-    // The picture is stretched to its rectangle, as the window does, aspect ratio or not.
+    // A picture is stretched to its rectangle, as the window does, aspect ratio or not.
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 " + w + ' ' + h + "\" width=\""
-        + w + "\" height=\"" + h + "\" preserveAspectRatio=\"none\">" + gradients.defs()
-        + "<g transform=\"scale(" + QByteArray::number(1 / Steps) + ")\">" + body + "</g></svg>";
+        + w + "\" height=\"" + h + "\" preserveAspectRatio=\"none\">";
+}
+
+const QByteArray ToSteps = "scale(" + QByteArray::number(1 / Steps) + ')';
+
+} // namespace
+
+namespace ShapeSvg {
+
+QByteArray document(const ShapeList &shapes, QSize size)
+{
+    Gradients gradients;
+    const QByteArray body = paths(shapes, gradients);
+    return svgElement(size) + gradients.defs() + "<g transform=\"" + ToSteps + "\">" + body
+        + "</g></svg>";
+}
+
+QByteArray sheet(const QList<Picture> &pictures)
+{
+    Gradients gradients;
+    QByteArray body;
+    int width = 0;
+    int below = 0; // the sheet's height so far: nothing drawn reaches below it
+    for (const Picture &picture : pictures) {
+        // Room for whatever a picture draws beyond its rectangle, and a unit more, so that
+        // no neighbour shows in a picture's view, nor is smoothed into its edge.
+        const QRectF drawn = picture.shapes->boundingRect();
+        const int top = below + qCeil(qMax(0.0, -drawn.top())) + 1;
+        const QByteArray w = QByteArray::number(picture.size.width());
+        const QByteArray h = QByteArray::number(picture.size.height());
+        body += "<view id=\"" + picture.name + "\" viewBox=\"0 " + QByteArray::number(top) + ' ' + w
+            + ' ' + h + "\" preserveAspectRatio=\"none\"/><g transform=\"translate(0 "
+            + QByteArray::number(top) + ") " + ToSteps + "\">" + paths(*picture.shapes, gradients)
+            + "</g>";
+        below = top + qCeil(qMax(qreal(picture.size.height()), drawn.bottom())) + 1;
+        width = qMax(width, picture.size.width());
+    }
+    return svgElement(QSize(width, below)) + gradients.defs() + body + "</svg>";
 }
 
 } // namespace ShapeSvg

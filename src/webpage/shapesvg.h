@@ -13,4 +13,17 @@ namespace ShapeSvg {
 
 QByteArray document(const ShapeList &shapes, QSize size);
 
+struct Picture
+{
+    QByteArray name; // the view's id, as in "sheet.svg#Image5"
+    const ShapeList *shapes;
+    QSize size;
+};
+
+// Several pictures in one document, each shown through the view of its name, stretched to
+// its rectangle as its own document would be. A browser then reads and sets up one document
+// for all of them. They are stacked apart, so that nothing a picture draws beyond its
+// rectangle shows in another's view.
+QByteArray sheet(const QList<Picture> &pictures);
+
 } // namespace ShapeSvg

@@ -8,11 +8,13 @@ Usage: browser_test.py chromium|webkit URL STANDIN_LOG SCREENSHOT_DIR
 """
 import os
 import signal
+import struct
 import subprocess
 import sys
 import time
 import urllib.error
 import urllib.request
+import zlib
 
 from selenium import webdriver
 from selenium.webdriver.common.actions import interaction
@@ -38,6 +40,53 @@ def wait_for(predicate, seconds=8.0):
             return True
         time.sleep(0.05)
     return predicate()
+
+
+def png_pixels(png):
+    """A screenshot's width, height and pixels as (r, g, b, a) tuples: 8-bit RGB or RGBA, as
+    WebDriver's screenshots are."""
+    width, height, depth, colour = struct.unpack(">IIBB", png[16:26])
+    assert depth == 8 and colour in (2, 6) and png[28] == 0, "an 8-bit, not interlaced PNG"
+    channels = 4 if colour == 6 else 3
+    data, at = b"", 8
+    while at < len(png):
+        length, kind = struct.unpack(">I4s", png[at:at + 8])
+        if kind == b"IDAT":
+            data += png[at + 8:at + 8 + length]
+        at += 12 + length
+    raw = zlib.decompress(data)
+    stride = width * channels
+    rows, previous = [], bytearray(stride)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        row = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            left = row[x - channels] if x >= channels else 0
+            up = previous[x]
+            corner = previous[x - channels] if x >= channels else 0
+            if kind == 1:
+                row[x] = (row[x] + left) & 255
+            elif kind == 2:
+                row[x] = (row[x] + up) & 255
+            elif kind == 3:
+                row[x] = (row[x] + (left + up) // 2) & 255
+            elif kind == 4:
+                guess = left + up - corner
+                pa, pb, pc = abs(guess - left), abs(guess - up), abs(guess - corner)
+                row[x] = (row[x] + (left if pa <= pb and pa <= pc else up if pb <= pc else corner)) & 255
+        rows.append(bytes(row))
+        previous = row
+    pixels = [tuple(r[x:x + channels]) + ((255,) if channels == 3 else ())
+              for r in rows for x in range(0, stride, channels)]
+    return width, height, pixels
+
+
+def differing_pixels(a, b, tolerance):
+    """Pixels of two screenshots of one size that differ beyond tolerance in any channel, or
+    None when their sizes differ."""
+    if a[:2] != b[:2]:
+        return None
+    return sum(max(abs(p - q) for p, q in zip(x, y)) > tolerance for x, y in zip(a[2], b[2]))
 
 
 def lines_at_server():
@@ -153,6 +202,25 @@ try:
     check(wait_for(lambda: driver.execute_script(
         "return [...document.images].every(i => i.getAttribute('src')"
         " && i.complete && i.naturalWidth > 0)")), "every picture loads and decodes")
+    # A picture of the first screen is a view of the sheet they share: on the page it is the
+    # picture its own file draws, not the whole sheet squeezed into its rectangle.
+    shown = driver.find_element("css selector", 'img[data-row="Image5"]')
+    from_sheet = png_pixels(shown.screenshot_as_png)
+    driver.execute_async_script(
+        "const done = arguments[arguments.length - 1];"
+        "const shown = document.querySelector('img[data-row=\"Image5\"]');"
+        "const own = shown.cloneNode(); own.id = 'own'; own.src = 'pictures/Image5.svg';"
+        "shown.after(own); own.decode().then(() => requestAnimationFrame("
+        "  () => requestAnimationFrame(() => done())), () => done())")
+    own = png_pixels(driver.find_element("css selector", "#own").screenshot_as_png)
+    driver.execute_script("document.getElementById('own').remove()")
+    # Chromium smooths the edges of the sheet's view a little apart from those of the file:
+    # up to a tenth of full scale. A view of the wrong place differs by far more.
+    differ = differing_pixels(from_sheet, own, tolerance=48)
+    check(shown.get_attribute("src").endswith("start.svg#Image5") and differ is not None
+          and differ <= len(own[2]) // 100,
+          f"a picture drawn from its view of the sheet is its own ({shown.get_attribute('src')}: "
+          f"{differ} of {len(own[2])} pixels differ)")
     # Fetched past the browser's cache, which answers a file it revalidated with no sizes.
     sizes = driver.execute_async_script(
         "const done = arguments[arguments.length - 1];"

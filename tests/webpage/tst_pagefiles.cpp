@@ -21,7 +21,7 @@ const PageFiles::File *find(const QList<PageFiles::File> &files, const QByteArra
 } // namespace
 
 // The files as a browser gets them: the page carries the layout it builds the keypad from,
-// and every picture that layout names is there to be loaded.
+// and every picture that layout names is there to be loaded, on its own or as a sheet's view.
 class tst_PageFiles : public QObject
 {
     Q_OBJECT
@@ -57,9 +57,15 @@ private slots:
             if (picture.isEmpty())
                 continue;
             ++pictures;
-            const PageFiles::File *file = find(m_files, picture.toUtf8());
+            // A picture of the first screen is a view of the sheet they share.
+            const QString path = picture.section(u'#', 0, 0);
+            const QString view = picture.section(u'#', 1);
+            const PageFiles::File *file = find(m_files, path.toUtf8());
             QVERIFY2(file, qPrintable(picture));
             QCOMPARE(file->contentType, QByteArray("image/svg+xml"));
+            if (!view.isEmpty())
+                QVERIFY2(
+                    file->body.contains("<view id=\"" + view.toUtf8() + '"'), qPrintable(picture));
         }
         QVERIFY(pictures > 0);
     }

@@ -3,12 +3,42 @@
 #include "artwork.h"
 #include "imagecompare.h"
 #include "layout.h"
+#include "layoutjson.h"
+#include "pagefiles.h"
 #include "shapelist.h"
 #include "shapesvg.h"
 
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTest>
+
+namespace {
+
+QImage draw(QSvgRenderer &renderer, QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+
+// The rectangle a sheet's view shows, as a browser reads it from "sheet.svg#name"; empty when
+// the sheet has no such view.
+QRectF viewBox(const QByteArray &sheet, const QString &name)
+{
+    const QRegularExpression view(
+        QStringLiteral(R"re(<view id="%1" viewBox="([-\d.]+) ([-\d.]+) ([\d.]+) ([\d.]+)")re")
+            .arg(name));
+    const QRegularExpressionMatch match = view.match(QString::fromUtf8(sheet));
+    if (!match.hasMatch())
+        return {};
+    return QRectF(match.captured(1).toDouble(), match.captured(2).toDouble(),
+        match.captured(3).toDouble(), match.captured(4).toDouble());
+}
+
+} // namespace
 
 // What a browser draws from a picture's SVG is what the window draws from its shapes: every
 // picture drawn both ways, at twice its design size, where a coordinate off by a sixteenth of
@@ -93,6 +123,78 @@ private slots:
         shapes.shapes = {{path, QBrush(Qt::black)}};
         const QByteArray svg = ShapeSvg::document(shapes, {4, 2});
         QVERIFY2(svg.contains("d=\"m0 0l32 0 0 16 16 0-48 0\""), svg.constData());
+    }
+
+    // The first screen's pictures come as views of one sheet: each view shows its picture as
+    // the picture's own document does, its gradients its own and no neighbour in it.
+    void sheetViewsDrawAsTheirPictures_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QSize>("designSize");
+        for (const Layout::Row *row : Layout::pictures())
+            if (LayoutJson::showsAtStart(*row))
+                QTest::newRow(row->name) << QString::fromLatin1(row->name) << row->bitmap;
+    }
+    void sheetViewsDrawAsTheirPictures()
+    {
+        QFETCH(QString, name);
+        QFETCH(QSize, designSize);
+        static const QByteArray sheet = [] {
+            for (const PageFiles::File &file : PageFiles::all())
+                if (file.path == LayoutJson::StartSheet)
+                    return file.body;
+            return QByteArray();
+        }();
+        QVERIFY(!sheet.isEmpty());
+        const Artwork picture = Artwork::load(name, designSize);
+        if (picture.isNull())
+            QSKIP("No artwork for this picture");
+
+        const QRectF box = viewBox(sheet, name);
+        QCOMPARE(box.size(), QSizeF(designSize));
+        QSvgRenderer fromSheet(sheet);
+        QVERIFY(fromSheet.isValid());
+        fromSheet.setViewBox(box);
+        QSvgRenderer own(ShapeSvg::document(*picture.shapes(), designSize));
+        const QSize size = designSize * 2;
+        const int differing = differingPixels(draw(fromSheet, size), draw(own, size), 8);
+        QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
+    }
+
+    // What a picture draws beyond its rectangle, which its own document cuts off, must not
+    // reach into the view of the picture stacked before it, nor the one after.
+    void sheetKeepsOverflowOutOfOtherViews()
+    {
+        QPainterPath corner;
+        corner.addRect(QRectF(0, 0, 3, 3));
+        QPainterPath tall; // in a 10 by 10 picture, from 6 above it to 6 below
+        tall.addRect(QRectF(2, -6, 6, 22));
+        ShapeList small;
+        small.shapes = {{corner, QBrush(Qt::blue)}};
+        ShapeList overflowing;
+        overflowing.shapes = {{tall, QBrush(Qt::red)}};
+        const QByteArray sheet = ShapeSvg::sheet({{"before", &small, {10, 10}},
+            {"overflowing", &overflowing, {10, 10}}, {"after", &small, {10, 10}}});
+        QSvgRenderer renderer(sheet);
+        QVERIFY(renderer.isValid());
+        const auto viewed = [&](const char *name) {
+            const QRectF box = viewBox(sheet, QString::fromLatin1(name));
+            renderer.setViewBox(box);
+            return box.size() == QSizeF(10, 10) ? draw(renderer, {40, 40}) : QImage();
+        };
+        const QImage before = viewed("before");
+        const QImage middle = viewed("overflowing");
+        const QImage after = viewed("after");
+        QVERIFY(!before.isNull() && !middle.isNull() && !after.isNull());
+        QCOMPARE(before.pixelColor(4, 4), QColor(Qt::blue));
+        QCOMPARE(middle.pixelColor(20, 20), QColor(Qt::red));
+        QCOMPARE(middle.pixelColor(20, 1).alpha(), 255); // the bar fills its height
+        QCOMPARE(middle.pixelColor(2, 20).alpha(), 0);
+        // Where the bar would pass were it not kept apart.
+        QCOMPARE(before.pixelColor(20, 38).alpha(), 0);
+        QCOMPARE(before.pixelColor(20, 20).alpha(), 0);
+        QCOMPARE(after.pixelColor(20, 1).alpha(), 0);
+        QCOMPARE(after.pixelColor(20, 20).alpha(), 0);
     }
 };
 
