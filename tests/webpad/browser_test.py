@@ -238,6 +238,20 @@ try:
     unnamed = [name for name, label in names if not label]
     check(len(names) > 250 and not unnamed,
           f"all {len(names)} buttons have a name; without one: {unnamed}")
+    # The panels that start hidden are built after the first screen: each stands where its
+    # row does among its siblings, which decides what draws over what, and shows what the
+    # keypad's state said of it before it was built.
+    order = driver.execute_script(
+        "const rows = JSON.parse(document.getElementById('layout').textContent).rows;"
+        "const parent = (e) => e.parentElement.dataset.row ?? '';"
+        "const built = [...document.querySelectorAll('#stage [data-row]')];"
+        "return [rows.map(r => r.parent + '/' + r.name).join(' '),"
+        "  built.map(e => parent(e) + '/' + e.dataset.row).join(' '),"
+        "  document.querySelector('[data-row=\"Edit2\"]').value]")
+    check(order[0] == order[1], "every part stands in the order of its rows")
+    # browser_netns.sh gives zp-webpad the ZP server at 127.0.0.1.
+    check(order[2] == "127.0.0.1",
+          f"the settings screen, built later, shows the server's address: {order[2]!r}")
     spoken = {name: button(driver, name).accessible_name
               for name in ("a6", "enallagianavasi", "k1", "con_SpeedButton", "off")}
     check(all(spoken.values()), f"the browser computes the names: {spoken}")

@@ -47,60 +47,95 @@ function elementFor(row) {
 }
 
 export class Keypad {
+  // What shows at start is built at once; the screens and panels that start hidden, with all
+  // they hold (three fifths of the rows), are built once the first screen has been drawn, or
+  // as soon as something needs them. A comment holds the place of each, so that it lands
+  // where its row stands among its siblings.
   constructor(stage, layout) {
     this.stage = stage;
-    this.rows = new Map();
+    this.layout = layout;
     this.elements = new Map();
+    this.later = [];
+    this.places = new Map();
+    this.pending = []; // what came for the parts not built yet, done again once they are
+    const waiting = new Set();
     for (const row of layout.rows) {
-      const element = elementFor(row);
-      element.classList.add('row', row.kind, row.style);
-      element.dataset.row = row.name;
-      if (!row.parent) element.classList.add('screen');
+      if (row.parent && waiting.has(row.parent)) {
+        waiting.add(row.name);
+        this.later.push(row);
+        continue;
+      }
       const parent = row.parent ? this.elements.get(row.parent) : stage;
       if (!parent) continue;
-      let { x, y } = row;
-      if (row.centred) {
-        x = (layout.width - row.w) / 2;
-        y = (layout.height - row.h) / 2;
+      if (!row.visible) {
+        const place = document.createComment(row.name);
+        parent.append(place);
+        this.places.set(row.name, place);
+        waiting.add(row.name);
+        this.later.push(row);
+        continue;
       }
-      if (row.kind === 'animation') {
-        Object.assign(element.style, { left: '0', top: '0', width: '100%', height: '100%' });
-      } else {
-        Object.assign(element.style, {
-          left: `${x}px`, top: `${y}px`, width: `${row.w}px`, height: `${row.h}px`,
-        });
-      }
-      if (row.sx) element.style.transform = `scale(${row.sx}, ${row.sy})`;
-      if (row.fontSize) element.style.fontSize = `${row.fontSize}px`;
-      element.hidden = !row.visible;
-      parent.append(element);
-      this.rows.set(row.name, row);
-      this.elements.set(row.name, element);
+      parent.append(this.build(row));
     }
-    this.width = layout.width;
-    this.height = layout.height;
     this.fit();
     addEventListener('resize', () => this.fit());
     this.loadPictures();
   }
 
-  // The pictures that show at start load at once. The others, of the screens and panels that
-  // start hidden (two thirds of all the pictures' bytes), wait until those have come in and
-  // been drawn, so that they do not hold up the first paint; a panel shown before then loads
-  // its pictures as it shows.
-  loadPictures() {
-    const now = [];
-    const later = [];
-    for (const img of this.stage.querySelectorAll('img[data-src]')) {
-      (img.closest('[hidden]') ? later : now).push(img);
+  build(row) {
+    const element = elementFor(row);
+    element.classList.add('row', row.kind, row.style);
+    element.dataset.row = row.name;
+    if (!row.parent) element.classList.add('screen');
+    let { x, y } = row;
+    if (row.centred) {
+      x = (this.layout.width - row.w) / 2;
+      y = (this.layout.height - row.h) / 2;
     }
+    if (row.kind === 'animation') {
+      Object.assign(element.style, { left: '0', top: '0', width: '100%', height: '100%' });
+    } else {
+      Object.assign(element.style, {
+        left: `${x}px`, top: `${y}px`, width: `${row.w}px`, height: `${row.h}px`,
+      });
+    }
+    if (row.sx) element.style.transform = `scale(${row.sx}, ${row.sy})`;
+    if (row.fontSize) element.style.fontSize = `${row.fontSize}px`;
+    element.hidden = !row.visible;
+    this.elements.set(row.name, element);
+    return element;
+  }
+
+  buildRest() {
+    if (!this.later) return;
+    const later = this.later;
+    this.later = null;
+    for (const row of later) {
+      const element = this.build(row);
+      const place = this.places.get(row.name);
+      if (place) place.replaceWith(element);
+      else this.elements.get(row.parent)?.append(element);
+    }
+    this.places.clear();
+    const pending = this.pending;
+    this.pending = [];
+    for (const done of pending) done();
+  }
+
+  // The pictures that show at start load at once, those of the first screen all from one
+  // sheet. The others, of the screens and panels that start hidden, wait until those have
+  // come in and been drawn, so that they do not hold up the first paint; a panel shown
+  // before then loads its pictures as it shows.
+  loadPictures() {
+    const now = [...this.stage.querySelectorAll('img[data-src]')].filter((img) => !img.closest('[hidden]'));
     for (const img of now) img.src = img.dataset.src;
     const arrived = now.map((img) => new Promise((done) => {
       img.addEventListener('load', done, { once: true });
       img.addEventListener('error', done, { once: true });
     }));
     Promise.all(arrived).then(() => requestAnimationFrame(() => setTimeout(() => {
-      for (const img of later) if (!img.hasAttribute('src')) img.src = img.dataset.src;
+      this.buildRest();
+      for (const img of this.stage.querySelectorAll('img[data-src]:not([src])')) img.src = img.dataset.src;
     }, 0)));
   }
 
@@ -112,33 +147,41 @@ export class Keypad {
 
   // Stretched to the window on each axis, as the desktop window stretches its screens.
   fit() {
-    const sx = innerWidth / this.width;
-    const sy = innerHeight / this.height;
+    const sx = innerWidth / this.layout.width;
+    const sy = innerHeight / this.layout.height;
     this.stage.style.transform = `scale(${sx}, ${sy})`;
   }
 
   button(name) {
+    if (!this.elements.has(name)) this.buildRest();
     const element = this.elements.get(name);
     return element instanceof HTMLButtonElement ? element : null;
   }
 
   show(state) {
+    if (this.later) this.pending.push(() => this.show(state));
     let appeared = false;
+    let needsLater = false; // the state shows a part not built yet
     for (const [panel, shown] of Object.entries(state.shown ?? {})) {
       const element = this.elements.get(panel);
-      if (!element || element.hidden === !shown) continue;
+      if (!element) {
+        needsLater ||= shown;
+        continue;
+      }
+      if (element.hidden === !shown) continue;
       element.hidden = !shown;
       appeared ||= shown;
     }
     for (const [toggle, alternate] of Object.entries(state.alternates ?? {})) {
-      this.button(toggle)?.setAttribute('aria-pressed', String(alternate));
+      this.elements.get(toggle)?.setAttribute('aria-pressed', String(alternate));
     }
-    if ('checked' in state) this.button('CheckBox1')?.setAttribute('aria-pressed', String(state.checked));
+    if ('checked' in state) this.elements.get('CheckBox1')?.setAttribute('aria-pressed', String(state.checked));
     if ('connected' in state) {
-      const tile = this.button('con_SpeedButton');
+      const tile = this.elements.get('con_SpeedButton');
       const connectedPicture = this.elements.get('BitmapListAnimation2');
       const searchingPicture = this.elements.get('BitmapListAnimation1');
       if (connectedPicture) connectedPicture.hidden = !state.connected;
+      else needsLater ||= state.connected;
       if (searchingPicture) searchingPicture.hidden = state.connected;
       tile?.setAttribute('aria-description', state.connectedText ?? '');
       appeared = true;
@@ -146,9 +189,14 @@ export class Keypad {
     if (appeared) this.loadShownPictures(this.stage);
     if ('host' in state && this.elements.get('Edit2')) this.elements.get('Edit2').value = state.host;
     if ('port' in state && this.elements.get('Edit3')) this.elements.get('Edit3').value = state.port;
+    if (needsLater) this.buildRest();
   }
 
   log(line) {
+    if (this.later) {
+      this.pending.push(() => this.log(line));
+      return;
+    }
     const memo = this.elements.get('Memo1');
     if (memo) memo.value += (memo.value ? '\n' : '') + line;
   }
