@@ -186,12 +186,15 @@ def main():
                              stdout=subprocess.PIPE, text=True)
     floor_url = f"http://127.0.0.1:{floor.stdout.readline().strip()}/"
     # The floor of the load: the largest chart of the main screen, as zp-webpad serves it,
-    # from a page that needs no request of its own.
+    # from a page that needs no request of its own. Beside it, not a row: the same page
+    # showing the sheet of every picture the first screen shows, for how much of the keypad's
+    # time its pictures alone take.
     svg_page = os.path.join(work, "svg.html")
-    with open(svg_page, "w") as page:
-        page.write('<!DOCTYPE html><html><body style="margin:0"><img src="' + url
-                   + 'pictures/Image5.svg" style="width:100vw;height:100vh;display:block">'
-                   '</body></html>')
+    sheet_page = os.path.join(work, "sheet.html")
+    for path, picture in ((svg_page, "pictures/Image5.svg"), (sheet_page, "pictures/start.svg")):
+        with open(path, "w") as page:
+            page.write('<!DOCTYPE html><html><body style="margin:0"><img src="' + url + picture
+                       + '" style="width:100vw;height:100vh;display:block"></body></html>')
     driver = chromium()
     try:
         ours, bare = [], []
@@ -203,12 +206,17 @@ def main():
         result("webtap.keypad", ours)
         result("webtap.floor", bare)
 
-        ours, bare = [], []
+        ours, bare, sheet = [], [], []
         for _ in range(loads):
             ours.append(load_to_paint(driver, url))
             bare.append(load_to_paint(driver, "file://" + svg_page))
+            sheet.append(load_to_paint(driver, "file://" + sheet_page))
         result("webload.keypad", ours)
         result("webload.floor", bare)
+        pictures, least = percentile(sheet, 50), percentile(bare, 50)
+        print(f"note {pinning} webload: the first screen's pictures alone, their sheet as one "
+              f"full-viewport SVG, {pictures / 1e6:.1f} ms ({pictures / least:.2f}× the floor; "
+              f"the keypad {percentile(ours, 50) / least:.2f}×)", flush=True)
     finally:
         driver.quit()
         webpad.terminate()
