@@ -127,7 +127,8 @@ export class Keypad {
   // come in and been drawn, so that they do not hold up the first paint; a panel shown
   // before then loads its pictures as it shows.
   loadPictures() {
-    const now = [...this.stage.querySelectorAll('img[data-src]')].filter((img) => !img.closest('[hidden]'));
+    // Whatever is built before the first paint shows: what starts hidden is built later.
+    const now = [...this.stage.querySelectorAll('img[data-src]')];
     for (const img of now) img.src = img.dataset.src;
     const arrived = now.map((img) => new Promise((done) => {
       img.addEventListener('load', done, { once: true });
